@@ -1,0 +1,54 @@
+// The console dialogue: the banner, the year prompt and the four file names of a run.
+#pragma once
+
+#include <array>
+#include <cstdio>
+
+namespace meanflux {
+
+// The accepted years.  1937 is the first year whose preceding year (1936) the archive of daily
+// index files covers; 9998 the last whose succeeding year still has a four-digit file name.
+inline constexpr int first_year = 1937;
+inline constexpr int last_year = 9998;
+
+// The year of a run and the files named after it.
+struct year_files {
+    int i_ano = 0;                   // the accepted year y
+    int year_before = 0;             // y - 1
+    int year_after = 0;              // y + 1
+    std::array<char, 9> ano{};       // daily index file of y, "1980.dat"
+    std::array<char, 9> ano_bef{};   // daily index file of y - 1
+    std::array<char, 9> ano_aft{};   // daily index file of y + 1
+    std::array<char, 11> ano_mean{}; // yearly mean-flux file of y, "1980_m.dat"
+};
+
+enum class dialogue_status {
+    accepted,     // a year was accepted and the names formed and echoed
+    end_of_input, // standard input ended before a year was accepted
+    input_error,  // reading standard input failed
+    output_error, // writing the dialogue failed
+};
+
+// Print the banner that tells what the program needs and what it writes.
+//
+// Given:    out  the console's output stream
+// Returns:  nothing; a failed write shows in ferror(out).
+void print_banner(std::FILE* out) noexcept;
+
+// Ask for the year until an acceptable one is given, then form and echo the file names.
+//
+// Given:    in     the console's input stream, one answer per line
+//           out    the console's output stream
+// Returned: files  the year, its neighbours and the four file names (set when accepted)
+// Returns:  the status; only `accepted` lets the run go on.
+// Notes:    1. Each answer is one line, of which at most the first 19 characters are looked at;
+//              the rest of a longer line is discarded, never taken as the next answer.  A last
+//              line without a line end is still an answer.
+//           2. The answer is scanned with "%8d": leading blanks are skipped, at most eight
+//              characters form the number and anything after it is ignored.  No number gives
+//              " invalid string ", a year outside first_year..last_year " invalid year ".
+//           3. The output is flushed before every read, so a prompt is seen before the program
+//              waits for its answer, and a failed write ends the dialogue.
+dialogue_status ask_year(std::FILE* in, std::FILE* out, year_files& files) noexcept;
+
+} // namespace meanflux

@@ -1,0 +1,151 @@
+// The program as a user meets it on the console: whole standard-input texts in, standard output
+// compared byte for byte.
+#include "support/run_program.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <ostream>
+#include <string>
+
+namespace meanflux::test {
+namespace {
+
+const std::string banner =
+    "****************************************************************************\n"
+    "           Mean Solar Flux and geomagnetic activity file creator\n"
+    "****************************************************************************\n"
+    "\n"
+    " This program updates the mean solar flux (F10.7bar) for a given year\n"
+    "\n"
+    " Obs: this program needs the daily solar flux data file of the input year,\n"
+    " as well as the preceding and succeeding years. \n"
+    " To compute the mean flux of 1980, for instance, you should provide the files: \n"
+    " 1979.dat, 1980.dat and 1981.dat \n"
+    " These files can be downloaded from: \n"
+    "   ftp://ftp.ngdc.noaa.gov/STP/GEOMAGNETIC_DATA/INDICES/KP_AP/ \n"
+    " and shall be renamed to <yyyy>.dat \n"
+    " The output file is <yyyy>_m.dat, where <yyyy> is the input year\n"
+    " Output format is: \n"
+    "   Modified Julian date (cols 1-5)\n"
+    "   8 values of observed kp (8 * 2 cols each) \n"
+    "   Sum of kp (cols 22-24) \n"
+    "   Mean daily amplitude Ap (cols 25-27) \n"
+    "   Observed daily flux (cols 28-32) \n"
+    "   Adjusted daily flux to 1 AU (cols 33-37) \n"
+    "   Gaussian mean flux according to J77 (cols 38-42) \n"
+    "   Aritmetic mean flux according to J70 (cols 43-47) \n"
+    "\n";
+
+const std::string prompt = " Input year: \nyyyy\n";
+const std::string invalid_string = " invalid string \n";
+const std::string invalid_year = " invalid year \n";
+
+std::string echo(const std::string& before, const std::string& year, const std::string& after)
+{
+    return "\n\n Input data files: '" + before + ".dat', '" + year + ".dat', '" + after +
+           ".dat' \n Output data file: '" + year + "_m.dat' \n";
+}
+
+TEST(Transcript, BannerLinesAreThoseOfTheProgram)
+{
+    // 22 texts: two rows of 76 asterisks framing the title, the archive address with three
+    // leading blanks and one trailing blank.
+    EXPECT_EQ(banner.substr(0, 77), std::string(76, '*') + "\n");
+    EXPECT_NE(banner.find("\n   ftp://ftp.ngdc.noaa.gov/STP/GEOMAGNETIC_DATA/INDICES/KP_AP/ \n"),
+              std::string::npos);
+}
+
+struct dialogue_case {
+    const char* what;
+    std::string input;
+    std::string expected_out;
+};
+
+void PrintTo(const dialogue_case& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class Dialogue : public ::testing::TestWithParam<dialogue_case> {};
+
+TEST_P(Dialogue, AcceptedYears)
+{
+    scratch_dir dir;
+    const auto& c = GetParam();
+    const program_result r = run_meanflux(dir.path(), c.input);
+    EXPECT_EQ(r.out, c.expected_out);
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
+const std::string answer_1980 = banner + prompt + echo("1979", "1980", "1981");
+
+INSTANTIATE_TEST_SUITE_P(
+    Transcript, Dialogue,
+    ::testing::Values(
+        dialogue_case{"plain year", "1980\n", answer_1980},
+        dialogue_case{"CR LF line ends",
+                      "abc\r\n\r\n1980\r\n",
+                      banner + prompt + invalid_string + prompt + invalid_string + prompt +
+                          echo("1979", "1980", "1981")},
+        dialogue_case{"last line without line end", "1980", answer_1980},
+        dialogue_case{"letters and an empty line",
+                      "letters\n\n1980\n",
+                      banner + prompt + invalid_string + prompt + invalid_string + prompt +
+                          echo("1979", "1980", "1981")},
+        dialogue_case{"lowest year",
+                      "1936\n1937\n",
+                      banner + prompt + invalid_year + prompt + echo("1936", "1937", "1938")},
+        dialogue_case{"zero, negative and five-digit years",
+                      "0\n-1980\n9999\n19800\n9998\n",
+                      banner + prompt + invalid_year + prompt + invalid_year + prompt +
+                          invalid_year + prompt + invalid_year + prompt +
+                          echo("9997", "9998", "9999")},
+        dialogue_case{"nine digits scan as eight",
+                      "198000000\n1980\n",
+                      banner + prompt + invalid_year + prompt + echo("1979", "1980", "1981")},
+        dialogue_case{"blanks before, letters after",
+                      "  1981abc\n",
+                      banner + prompt + echo("1980", "1981", "1982")},
+        dialogue_case{"a sign before the number", "+1980\n", answer_1980},
+        // 19 blanks, then 1980 and more: 30 characters.  Only the blanks are looked at, and the
+        // rest of the line is not the next answer.
+        dialogue_case{"line of 30 characters",
+                      std::string(19, ' ') + "1980xxxxxxx\n1982\n",
+                      banner + prompt + invalid_string + prompt + echo("1981", "1982", "1983")},
+        dialogue_case{"long line ending the input",
+                      "1983" + std::string(40, 'x'),
+                      banner + prompt + echo("1982", "1983", "1984")},
+        dialogue_case{"number in the last looked-at characters",
+                      std::string(15, ' ') + "1984\n",
+                      banner + prompt + echo("1983", "1984", "1985")}),
+    [](const auto& info) {
+        std::string name = info.param.what;
+        for (char& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return name;
+    });
+
+TEST(Transcript, EndOfInputWhileThePromptWaits)
+{
+    struct Case {
+        std::string input, expected_out;
+    };
+    const Case cases[] = {
+        {"", banner + prompt},
+        {"abc\n", banner + prompt + invalid_string + prompt},
+        {"1936\n\n", banner + prompt + invalid_year + prompt + invalid_string + prompt},
+    };
+    for (const auto& c : cases) {
+        scratch_dir dir;
+        const program_result r = run_meanflux(dir.path(), c.input);
+        EXPECT_EQ(r.out, c.expected_out);
+        EXPECT_NE(r.status, 0);
+        EXPECT_EQ(r.err, "meanflux: standard input: ended before a year was accepted\n");
+        EXPECT_TRUE(dir.entries().empty());
+    }
+}
+
+} // namespace
+} // namespace meanflux::test
