@@ -1,0 +1,60 @@
+// The centred mean fluxes of a day: a Gaussian-weighted mean over 210 days either side ("J77")
+// and an arithmetic mean over 81 days either side ("J70"), both without the days that have no
+// observation, and the filling of such a day's own fluxes from its Gaussian mean.
+#pragma once
+
+#include "input/daily_series.h"
+
+#include <array>
+
+namespace meanflux {
+
+inline constexpr int gauss_scale = 70;               // days: scale of the Gaussian weights
+inline constexpr int gauss_half = 3 * gauss_scale;   // half width of the Gaussian window
+inline constexpr int gauss_len = 2 * gauss_half + 1; // weights in use
+inline constexpr int rot_days = 27;                  // days: one solar rotation
+inline constexpr int arith_half = 3 * rot_days;      // half width of the arithmetic window
+
+// The Gaussian weights; entry j is the weight of offset j - gauss_half from the day.
+using gauss_table = std::array<double, 500>;
+static_assert(gauss_len <= static_cast<int>(gauss_table().size()));
+
+// Fill the Gaussian weights.
+//
+// Returned: gauss_w  entries 0 to 420: exp((-x) * x) with x = (j - 210) / 70.0; the rest stay
+// Notes:    1 at the centre, exp(-1) 70 days away, exp(-9) at the ends.  Exactly symmetric.
+void init_gauss_w(gauss_table& gauss_w) noexcept;
+
+// The four values that the yearly file reports for a day, in the order written.
+struct day_values {
+    double flux_obs;   // observed flux (filled for a missing day)
+    double flux_adj;   // flux adjusted to 1 AU (filled for a missing day)
+    double gauss_mean; // Gaussian centred mean ("J77")
+    double arith_mean; // arithmetic centred mean ("J70")
+};
+
+// Fluxes and centred means of day n of the given year.
+//
+// Given:    series       the loaded series, with flux_obs from distance_pass
+//           gauss_w      the Gaussian weights
+//           year_offset  series position of 1 January of the given year (365 or 366)
+//           n            the day's index within the given year, 0 for 1 January (0..MAX_DAYS)
+// Returns:  the day's observed flux, adjusted flux, gauss_mean and arith_mean.
+// Notes:    1. With p = year_offset + n, the Gaussian mean is the sum of gauss_w[k + 210] *
+//              flux_obs[p + k] over the offsets k = -210..210, divided by the sum of the weights
+//              used; the arithmetic mean the sum of flux_obs[p + k] over k = -81..81 divided by
+//              their count.  Both are formed afresh, term by term in ascending k.
+//           2. Only observed days take part: a day whose qualifier is MISSING_FLUX is left out,
+//              and so is every position that no line filled (at or beyond series_len).  Unfilled
+//              positions are no observation of flux 0, so a succeeding year's file that is
+//              still being published does not pull the last means of the year toward zero.
+//           3. A window without a single observed day has no mean: it is not a number.
+//           4. A day whose qualifier is MISSING_FLUX reports gauss_mean as its observed flux and
+//              (gauss_mean * r) * r as its adjusted flux, with r = dist_factor(n) taken from the
+//              day's index in the year, not from its series position.  The series itself is not
+//              changed, so a filled day never enters another day's means.
+//           5. A day whose own position was not loaded reports the zero fluxes the series holds.
+day_values day_fluxes(const daily_series& series, const gauss_table& gauss_w, int year_offset,
+                      int n) noexcept;
+
+} // namespace meanflux
