@@ -1,7 +1,15 @@
 #include "driver/run.h"
 
 #include "driver/dialogue.h"
+#include "flux/distance.h"
+#include "flux/means.h"
+#include "input/daily_series.h"
+#include "input/line_reader.h"
+#include "meanflux/writer.h"
 
+#include <meanflux/calendar.h>
+
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +19,14 @@ namespace meanflux {
 namespace {
 
 constexpr const char* program = "meanflux";
+
+// Everything the phases of a run share, zero-filled at the start and owned by the run to its end.
+struct run_data {
+    year_files files;
+    gauss_table gauss_w{};
+    daily_series series;
+    line_buffer line_buf{};
+};
 
 int fail_console(std::FILE* err, dialogue_status status, int error_number) noexcept
 {
@@ -30,16 +46,139 @@ int fail_console(std::FILE* err, dialogue_status status, int error_number) noexc
     return exit_failure;
 }
 
+int fail_loading(std::FILE* err, const load_result& loaded,
+                 const std::array<const char*, 3>& names) noexcept
+{
+    const char* name = names[static_cast<std::size_t>(loaded.file)];
+    switch (loaded.status) {
+    case load_status::cannot_open:
+        std::fprintf(
+            err, "%s: %s: cannot open: %s\n", program, name, std::strerror(loaded.error_number));
+        break;
+    case load_status::read_error:
+        std::fprintf(
+            err, "%s: %s: cannot read: %s\n", program, name, std::strerror(loaded.error_number));
+        break;
+    case load_status::too_many_days:
+        std::fprintf(err,
+                     "%s: %s: more than %d lines in %s, %s and %s together\n",
+                     program,
+                     name,
+                     MAX_DAYS,
+                     names[0],
+                     names[1],
+                     names[2]);
+        break;
+    case load_status::loaded:
+        break;
+    }
+    return exit_failure;
+}
+
+// A file whose number of lines is not the number of days of its year shifts or cuts the days
+// after it; the run goes on, but the user is told.
+void warn_about_line_counts(std::FILE* err, const year_files& files,
+                            const std::array<const char*, 3>& names,
+                            const std::array<int, 3>& lines) noexcept
+{
+    for (int i = 0; i < 3; ++i) {
+        const int year = files.year_before + i;
+        const int days = day_number(1, 1, year + 1) - day_number(1, 1, year);
+        const int got = lines[static_cast<std::size_t>(i)];
+        if (got != days)
+            std::fprintf(err,
+                         "%s: warning: %s: %d lines for the %d days of %d\n",
+                         program,
+                         names[static_cast<std::size_t>(i)],
+                         got,
+                         days,
+                         year);
+    }
+}
+
+int fail_writing(std::FILE* err, const write_result& written, const year_files& files) noexcept
+{
+    const char* reason = std::strerror(written.error_number);
+    const char* ano_mean = files.ano_mean.data();
+    switch (written.status) {
+    case write_status::cannot_create:
+        std::fprintf(err, "%s: %s: cannot create: %s\n", program, ano_mean, reason);
+        break;
+    case write_status::cannot_open_input:
+        std::fprintf(err,
+                     "%s: %s: cannot open again: %s; %s not written\n",
+                     program,
+                     files.ano.data(),
+                     reason,
+                     ano_mean);
+        break;
+    case write_status::read_error:
+        std::fprintf(err,
+                     "%s: %s: cannot read again: %s; %s not written\n",
+                     program,
+                     files.ano.data(),
+                     reason,
+                     ano_mean);
+        break;
+    case write_status::write_error:
+        std::fprintf(err, "%s: %s: cannot write: %s\n", program, ano_mean, reason);
+        break;
+    case write_status::rename_error:
+        std::fprintf(err, "%s: %s: cannot replace: %s\n", program, ano_mean, reason);
+        break;
+    case write_status::written:
+        break;
+    }
+    return exit_failure;
+}
+
 } // namespace
 
 int run_meanflux(std::FILE* in, std::FILE* out, std::FILE* err) noexcept
 {
-    year_files files;
+    run_data run{};
+
+    // The dialogue: banner, year, file names.
     print_banner(out);
     errno = 0;
-    const dialogue_status asked = ask_year(in, out, files);
+    const dialogue_status asked = ask_year(in, out, run.files);
     if (asked != dialogue_status::accepted)
         return fail_console(err, asked, errno);
+    const year_files& files = run.files;
+    const std::array<const char*, 3> names{
+        files.ano_bef.data(), files.ano.data(), files.ano_aft.data()};
+
+    init_gauss_w(run.gauss_w);
+
+    const load_result loaded = load_daily_series(names, run.series, run.line_buf);
+    if (loaded.status != load_status::loaded)
+        return fail_loading(err, loaded, names);
+    warn_about_line_counts(err, files, names, loaded.lines);
+
+    distance_pass(run.series);
+
+    const write_result written = write_mean_flux(files.i_ano,
+                                                 files.year_before,
+                                                 files.ano.data(),
+                                                 files.ano_mean.data(),
+                                                 run.series,
+                                                 run.gauss_w,
+                                                 run.line_buf);
+    if (written.status != write_status::written)
+        return fail_writing(err, written, files);
+    if (written.undefined_days > 0)
+        std::fprintf(err,
+                     "%s: warning: %s: %d days without any observed flux in an averaging window; "
+                     "their undefined values are written as nan\n",
+                     program,
+                     files.ano_mean.data(),
+                     written.undefined_days);
+
+    std::fputs("\n", out);
+    std::fprintf(out, " Output file '%8s' successfully generated\n", files.ano_mean.data());
+    errno = 0;
+    if (std::fflush(out) != 0)
+        return fail_console(err, dialogue_status::output_error, errno);
     return exit_success;
 }
 

@@ -1,0 +1,91 @@
+// Measures, side by side, the wall time of two commands from process start to exit: each round
+// runs the first, then the second, so that both meet the same machine state.  Prints the median
+// of each and their ratio.
+//
+//   wall_time RUNS STDIN_FILE COMMAND_A... -- COMMAND_B...
+//
+// Both commands read STDIN_FILE as standard input and write to /dev/null.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+double run_once(std::vector<char*>& argv, const char* input)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, input, O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    timespec start{}, end{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    pid_t pid;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::perror(argv[0]);
+        std::exit(2);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    clock_gettime(CLOCK_MONOTONIC, &end);
+    posix_spawn_file_actions_destroy(&actions);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed\n", argv[0]);
+        std::exit(2);
+    }
+    return static_cast<double>(end.tv_sec - start.tv_sec) * 1e3 +
+           static_cast<double>(end.tv_nsec - start.tv_nsec) / 1e6;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 6) {
+        std::fprintf(stderr, "usage: wall_time RUNS STDIN_FILE COMMAND_A... -- COMMAND_B...\n");
+        return 2;
+    }
+    const int runs = std::atoi(argv[1]);
+    const char* input = argv[2];
+    std::vector<char*> a, b;
+    int i = 3;
+    for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+        a.push_back(argv[i]);
+    for (++i; i < argc; ++i)
+        b.push_back(argv[i]);
+    a.push_back(nullptr);
+    b.push_back(nullptr);
+
+    std::vector<double> ta, tb;
+    for (int r = 0; r < runs / 10; ++r) { // warm-up
+        run_once(a, input);
+        run_once(b, input);
+    }
+    for (int r = 0; r < runs; ++r) {
+        ta.push_back(run_once(a, input));
+        tb.push_back(run_once(b, input));
+    }
+    const double ma = median(ta), mb = median(tb);
+    std::printf("%s: median %.3f ms\n%s: median %.3f ms\nratio %.3f over %d runs each\n",
+                a[0],
+                ma,
+                b[0],
+                mb,
+                ma / mb,
+                runs);
+    return 0;
+}

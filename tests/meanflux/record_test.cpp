@@ -1,0 +1,79 @@
+#include "meanflux/record.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace meanflux {
+namespace {
+
+std::string record_of(int day, const day_values& v,
+                      const std::string& text22 = std::string(22, '.'))
+{
+    activity_text text{};
+    std::memcpy(text.data(), text22.data(), text.size());
+    record_buffer record{};
+    const int length = format_record(record, day, text, v);
+    EXPECT_EQ(length, static_cast<int>(std::strlen(record.data())));
+    return std::string(record.data(), static_cast<std::size_t>(length));
+}
+
+TEST(Record, LayoutOfADay)
+{
+    const std::string text = "2323233333435050280 24";
+    const std::string r = record_of(10957, {180.26, 174.31, 165.04, 72.04}, text);
+    EXPECT_EQ(r, "10957" + text + "180.3174.3165.0 72.0\r\n");
+    EXPECT_EQ(r.size(), static_cast<std::size_t>(record_stride));
+    EXPECT_EQ(r.substr(27, 5), "180.3") << "columns 28-32 touch columns 33-37";
+    EXPECT_EQ(r.substr(42, 5), " 72.0");
+}
+
+TEST(Record, Fields)
+{
+    const day_values v{70.46, 0.0, 999.94, -99.94};
+    struct Case {
+        int day;
+        day_values values;
+        std::string day_field, values_field;
+        const char* what;
+    };
+    const double nan = std::nan("");
+    const Case cases[] = {
+        {0, v, "00000", " 70.5  0.0999.9-99.9", "1 January 1950"},
+        {365, v, "00365", " 70.5  0.0999.9-99.9", "leading zeros"},
+        {99999, v, "99999", " 70.5  0.0999.9-99.9", "the largest five-digit day"},
+        {-365, v, "-00365", " 70.5  0.0999.9-99.9", "days before 1950 take a sign"},
+        {-1, v, "-00001", " 70.5  0.0999.9-99.9", ""},
+        {100000, v, "100000", " 70.5  0.0999.9-99.9", "six digits in the course of 2223"},
+        {1, {nan, nan, nan, nan}, "00001", "  nan  nan  nan  nan", "no mean"},
+        {1, {-nan, 1.0, -nan, 2.0}, "00001", "  nan  1.0  nan  2.0", "no sign on nan"},
+        {1, {999.95, 1.0, 2.0, 3.0}, "00001", "1000.0  1.0  2.0  3.0", "wider than five"},
+    };
+    for (const auto& c : cases) {
+        const std::string r = record_of(c.day, c.values);
+        EXPECT_EQ(r, c.day_field + std::string(22, '.') + c.values_field + "\r\n") << c.what;
+    }
+}
+
+TEST(Record, ActivityTextComesFromItsColumns)
+{
+    line_buffer line{};
+    // Columns 1-12, then 13-31, 32-55, 56-58 and the rest, each with its own characters.
+    const std::string full = std::string(12, 'a') + "0123456789ABCDEFGHI" + std::string(24, 'b') +
+                             "XYZ" + std::string(13, 'c') + "\n";
+    std::memcpy(line.data(), full.data(), full.size());
+    activity_text text{};
+    copy_activity_text(line, text);
+    EXPECT_EQ(std::string(text.data(), text.size()), "0123456789ABCDEFGHIXYZ");
+
+    // A line that stops inside the Kp columns gives blanks for the columns it does not reach.
+    line.fill('\0');
+    std::memcpy(line.data(), "800101200119012345\n", 19);
+    copy_activity_text(line, text);
+    EXPECT_EQ(std::string(text.data(), text.size()), "012345                ");
+}
+
+} // namespace
+} // namespace meanflux
