@@ -3,3 +3,4 @@
 #pragma once
 
 #include <meanflux/calendar.h>
+#include <meanflux/lookup.h>

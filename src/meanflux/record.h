@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 
 namespace meanflux {
 
@@ -44,6 +45,43 @@ void copy_activity_text(const line_buffer& line, activity_text& text) noexcept;
 // characters and a flux of any size up to 312 ("%5.1f" of -1.8e308).
 inline constexpr std::size_t record_room = 11 + activity_text_length + 4 * 312 + 2 + 1;
 using record_buffer = std::array<char, record_room>;
+
+// The fields a record is read back by, as positions from 0, both ends included.
+struct field_span {
+    int first;
+    int last;
+};
+inline constexpr field_span day_field{0, 4};
+inline constexpr std::array<field_span, 14> value_fields{{
+    // the eight Kp, in tenths
+    {5, 6},
+    {7, 8},
+    {9, 10},
+    {11, 12},
+    {13, 14},
+    {15, 16},
+    {17, 18},
+    {19, 20},
+    {21, 23}, // Kp sum, tenths
+    {24, 26}, // Ap
+    {27, 31}, // observed flux
+    {32, 36}, // flux at 1 AU
+    {37, 41}, // J77 mean
+    {42, 46}, // J70 mean
+}};
+inline constexpr int kp_entries = 9; // entries held in tenths: the eight Kp and their sum
+
+// Room for reading one record line: 47 characters, the line end and a terminator.
+using record_line = std::array<char, record_length + 3>;
+
+// Read a record's fourteen values.
+//
+// Given:    line    the record line, zero beyond its text
+// Given and returned:
+//           values  each entry whose field holds a number is set to it, the Kp values and
+//                   their sum turned from tenths into whole units; the others keep their value
+// Returns:  nothing
+void scan_record_values(std::span<char> line, std::span<double, 14> values) noexcept;
 
 // Format one record with its CR LF.
 //

@@ -3,6 +3,7 @@
 #include "support/index_lines.h"
 #include "support/reference_year.h"
 #include "support/run_program.h"
+#include "support/yearly_files.h"
 
 #include <gtest/gtest.h>
 
@@ -13,13 +14,6 @@ namespace meanflux::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path real_year(int year)
-{
-    const std::string name = std::to_string(year) + ".dat";
-    const fs::path example = example_data("data/" + name);
-    return fs::exists(example) ? example : test_data("kp_ap/" + name);
-}
 
 // A scratch directory holding the real daily index files of the given years.
 void add_years(const scratch_dir& dir, std::initializer_list<int> years)

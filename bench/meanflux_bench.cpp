@@ -1,0 +1,125 @@
+// Benchmarks of the yearly computation and of the record lookup, on the real daily index files
+// of 1978 to 1982.
+#include "flux/distance.h"
+#include "flux/means.h"
+#include "input/daily_series.h"
+#include "meanflux/writer.h"
+
+#include <meanflux/meanflux.h>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace meanflux;
+
+fs::path daily_file(int year)
+{
+    std::stringstream dirs(MEANFLUX_DAILY_FILES);
+    std::string dir;
+    while (std::getline(dirs, dir, ':'))
+        if (fs::exists(fs::path(dir) / (std::to_string(year) + ".dat")))
+            return fs::path(dir) / (std::to_string(year) + ".dat");
+    std::fprintf(stderr, "no daily index file of %d\n", year);
+    std::exit(2);
+}
+
+// A directory with the daily index files, the yearly mean-flux files of 1979 to 1981 and the
+// combined file of the three, made once.
+struct bench_data {
+    fs::path dir;
+    bench_data()
+    {
+        dir = fs::temp_directory_path() / "meanflux-bench";
+        fs::create_directories(dir);
+        for (int y = 1978; y <= 1982; ++y)
+            fs::copy_file(daily_file(y),
+                          dir / daily_file(y).filename(),
+                          fs::copy_options::overwrite_existing);
+        std::ofstream combined(dir / "mean_flux.dat", std::ios::binary);
+        combined << "1059211687\r\n";
+        for (int y = 1979; y <= 1981; ++y) {
+            write_year(y);
+            std::ifstream yearly(dir / (std::to_string(y) + "_m.dat"), std::ios::binary);
+            combined << yearly.rdbuf();
+        }
+    }
+    std::string path(int year, const char* suffix) const
+    {
+        return (dir / (std::to_string(year) + suffix)).string();
+    }
+    // The whole yearly computation of year y, from loading to the written file.
+    void write_year(int y) const
+    {
+        gauss_table gauss_w{};
+        daily_series series;
+        line_buffer line_buf{};
+        init_gauss_w(gauss_w);
+        const std::string a = path(y - 1, ".dat"), b = path(y, ".dat"), c = path(y + 1, ".dat");
+        load_daily_series({a.c_str(), b.c_str(), c.c_str()}, series, line_buf);
+        distance_pass(series);
+        write_mean_flux(y, y - 1, b.c_str(), path(y, "_m.dat").c_str(), series, gauss_w, line_buf);
+    }
+};
+
+const bench_data& data()
+{
+    static const bench_data d;
+    return d;
+}
+
+void BM_DayFluxesOfAYear(benchmark::State& state)
+{
+    gauss_table gauss_w{};
+    init_gauss_w(gauss_w);
+    daily_series series;
+    line_buffer line_buf{};
+    const std::string a = data().path(1979, ".dat"), b = data().path(1980, ".dat"),
+                      c = data().path(1981, ".dat");
+    load_daily_series({a.c_str(), b.c_str(), c.c_str()}, series, line_buf);
+    distance_pass(series);
+    for (auto _ : state)
+        for (int n = 0; n < 366; ++n)
+            benchmark::DoNotOptimize(day_fluxes(series, gauss_w, 365, n));
+    state.SetItemsProcessed(state.iterations() * 366);
+}
+BENCHMARK(BM_DayFluxesOfAYear);
+
+void BM_YearlyComputation(benchmark::State& state)
+{
+    for (auto _ : state)
+        data().write_year(1980);
+}
+BENCHMARK(BM_YearlyComputation)->Unit(benchmark::kMicrosecond);
+
+void BM_LookupInACombinedFile(benchmark::State& state)
+{
+    const std::string file = (data().dir / "mean_flux.dat").string();
+    std::array<double, 14> values{};
+    int n = 0;
+    for (auto _ : state) {
+        const date_record& date = day_to_date(10592 + n);
+        n = (n + 367) % 1096;
+        if (read_mean_flux_file(file.c_str(),
+                                static_cast<int>(date.day),
+                                static_cast<int>(date.month),
+                                static_cast<int>(date.year),
+                                values.data()) != 0)
+            state.SkipWithError("lookup failed");
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_LookupInACombinedFile);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,60 @@
+// One day's solar flux and geomagnetic activity from the combined mean-flux data file.
+#pragma once
+
+namespace meanflux {
+
+// Results of read_mean_flux.
+inline constexpr int mean_flux_found = 0;         // the day's record was found
+inline constexpr int mean_flux_out_of_range = -1; // the day lies outside the file's range
+inline constexpr int mean_flux_no_record = 1;     // no record of the day stands at its place
+inline constexpr int mean_flux_no_file = -2;      // no file, or no range in its header line
+
+// Entries of the values array.
+inline constexpr int mean_flux_entries = 14;
+enum mean_flux_entry {
+    entry_kp_first = 0,    // 0..7: the eight three-hourly Kp values of the day, in record order
+    entry_kp_sum = 8,      // sum of the eight Kp values
+    entry_ap = 9,          // daily Ap
+    entry_flux_obs = 10,   // flux observed at the Earth's distance from the Sun (sfu)
+    entry_flux_adj = 11,   // flux adjusted to 1 AU (sfu)
+    entry_gauss_mean = 12, // Gaussian centred mean flux, "J77" (sfu)
+    entry_arith_mean = 13, // arithmetic centred mean flux, "J70" (sfu)
+};
+
+// Look a day up in "mean_flux.dat" in the current directory.
+//
+// Given:    day, month, year  the calendar date, as day_number takes it
+// Returned: mean_flux_values  the day's 14 values (see mean_flux_entry); Kp and the Kp sum in
+//                             whole units (the record holds tenths: 17 is 1.7)
+// Returns:  mean_flux_found (0): the values are those of the day's record;
+//           mean_flux_out_of_range (-1): the day lies before the first or after the last day
+//             number of the header line;
+//           mean_flux_no_record (1): the place where the day's record belongs does not hold it
+//             (a day left out or repeated, records of another length or line end, a file that
+//             ends before it);
+//           mean_flux_no_file (-2): the file cannot be opened or its header line does not give
+//             two day numbers.
+// Notes:    1. The file is a header line with the first and last day numbers, each read from at
+//              most five characters ("%5d%5d": "1095711322" and "10957 11322" both serve),
+//              then one 47-character record ended by CR LF for every day of that range, in
+//              order.  A header line followed by the yearly mean-flux files of consecutive years
+//              is such a file.
+//           2. The day's record is found by arithmetic: it starts (d - first) * 49 bytes after the
+//              header line's end.  A call opens the file, reads the header line and that one
+//              record, and closes the file again, whatever its size and on every path.
+//           3. The caller's array is changed only when the result is 0, and then only in the
+//              entries whose fields hold a number; a blank field keeps the caller's value.
+//              A field written "nan" (a mean that could not be formed) gives not a number.
+//           4. Keeps nothing between calls; a file that changes between calls is read afresh.
+int read_mean_flux(int day, int month, int year, double mean_flux_values[14]) noexcept;
+
+// The same lookup in a file of that layout under any name.
+//
+// Given:    file_name         path of a combined mean-flux data file
+//           day, month, year  the calendar date
+// Returned: mean_flux_values  as read_mean_flux
+// Returns:  as read_mean_flux.
+int read_mean_flux_file(const char* file_name, int day, int month, int year,
+                        double mean_flux_values[14]) noexcept;
+
+} // namespace meanflux
