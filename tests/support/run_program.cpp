@@ -126,6 +126,12 @@ program_result run_meanflux(const fs::path& dir, std::string_view input, const r
     return run_program(MEANFLUX_PROGRAM, {}, dir, input, options);
 }
 
+program_result run_command(const std::string& name, const std::vector<std::string>& args,
+                           const fs::path& dir, std::string_view input)
+{
+    return run_program(fs::path(MEANFLUX_COMMANDS) / name, args, dir, input);
+}
+
 fs::path test_data(std::string_view name)
 {
     return fs::path(MEANFLUX_TEST_DATA) / name;

@@ -54,6 +54,10 @@ program_result run_program(const std::filesystem::path& program,
 program_result run_meanflux(const std::filesystem::path& dir, std::string_view input,
                             const run_options& options = {});
 
+// A companion command ("meanflux-combine", ...), run with `args` in `dir`.
+program_result run_command(const std::string& name, const std::vector<std::string>& args,
+                           const std::filesystem::path& dir, std::string_view input = {});
+
 // Whole contents of a file ("" when it cannot be read).
 std::string read_file(const std::filesystem::path& file);
 

@@ -1,0 +1,176 @@
+#include "tools/combine.h"
+
+#include "meanflux/record.h"
+#include "tools/command_line.h"
+
+#include <cerrno>
+#include <cstring>
+#include <getopt.h>
+#include <vector>
+
+namespace meanflux {
+
+namespace {
+
+constexpr const char* program = "meanflux-combine";
+
+constexpr const char* usage = "usage: meanflux-combine -o OUTPUT FILE...\n";
+
+constexpr const char* help =
+    "usage: meanflux-combine -o OUTPUT FILE...\n"
+    "\n"
+    "Combine yearly mean-flux files (<yyyy>_m.dat) of consecutive years, given in order,\n"
+    "into one combined mean-flux data file: a header line with the first and last day\n"
+    "numbers, then every record.  read_mean_flux looks days up in such a file (under the\n"
+    "name mean_flux.dat).\n"
+    "\n"
+    "Before anything is written, every record is checked: 47 characters and CR LF, a day\n"
+    "number from 0 to 99999, each day following the one before it with no gap and no\n"
+    "overlap, within and across the files.  The output replaces OUTPUT only when complete.\n"
+    "\n"
+    "options:\n"
+    "  -o, --output OUTPUT  the combined file to write (mean_flux.dat, say)\n"
+    "  -h, --help           show this help\n"
+    "\n"
+    "exit status: 0 written, 1 the files hold no record, 2 usage or file error\n";
+
+// Day number of a record: its first five characters, all digits.
+bool record_day(std::string_view record, int& day)
+{
+    day = 0;
+    for (int i = day_field.first; i <= day_field.last; ++i) {
+        const char c = record[static_cast<std::size_t>(i)];
+        if (c < '0' || c > '9')
+            return false;
+        day = day * 10 + (c - '0');
+    }
+    return true;
+}
+
+} // namespace
+
+bool check_records(std::string_view bytes, int expected_day, records_check& check)
+{
+    check = records_check{};
+    const auto stride = static_cast<std::size_t>(record_stride);
+    const auto length = static_cast<std::size_t>(record_length);
+    int previous = expected_day - 1;
+    for (std::size_t at = 0; at < bytes.size(); at += stride) {
+        const long number = check.records + 1;
+        const std::string_view record = bytes.substr(at, stride);
+        auto fault = [&](std::string what) {
+            check.bad_record = number;
+            check.fault = std::move(what);
+            return false;
+        };
+        int day = 0;
+        if (record.size() >= 5 && !record_day(record, day))
+            return fault("day number \"" + std::string(record.substr(0, 5)) +
+                         "\" is not five digits (0 to 99999)");
+        const std::size_t end = record.find_first_of("\r\n");
+        if (end != length || record.size() < stride || record.substr(length) != "\r\n") {
+            if (end != std::string_view::npos && end < length)
+                return fault("only " + std::to_string(end) +
+                             " characters before its line end, not 47");
+            if (end == length && record[length] == '\n')
+                return fault("ends in LF alone; records end in CR LF");
+            return fault("is not 47 characters followed by CR LF");
+        }
+        if (check.records == 0 && expected_day < 0)
+            previous = day - 1;
+        if (day != previous + 1) {
+            const std::string expected = std::to_string(previous + 1);
+            if (day > previous + 1)
+                return fault("day " + std::to_string(day) + " where day " + expected +
+                             " belongs: a gap");
+            return fault("day " + std::to_string(day) + " where day " + expected +
+                         " belongs: an overlap or a wrong order");
+        }
+        if (check.records == 0)
+            check.first_day = day;
+        check.last_day = day;
+        previous = day;
+        ++check.records;
+    }
+    return true;
+}
+
+std::string combined_header(int first_day, int last_day)
+{
+    char header[32];
+    std::snprintf(header, sizeof header, "%5d%5d\r\n", first_day, last_day);
+    return header;
+}
+
+int combine_main(int argc, char** argv, std::FILE* out, std::FILE* err)
+{
+    const char* output = nullptr;
+    static const option options[] = {
+        {"output", required_argument, nullptr, 'o'},
+        {"help", no_argument, nullptr, 'h'},
+        {nullptr, 0, nullptr, 0},
+    };
+    optind = 0;
+    for (int c; (c = getopt_long(argc, argv, "o:h", options, nullptr)) != -1;) {
+        switch (c) {
+        case 'o':
+            output = optarg;
+            break;
+        case 'h':
+            std::fputs(help, out);
+            return exit_ok;
+        default:
+            std::fputs(usage, err);
+            return exit_usage_or_file;
+        }
+    }
+    if (output == nullptr || optind >= argc) {
+        std::fprintf(err,
+                     "%s: %s\n%s",
+                     program,
+                     output == nullptr ? "no output file (-o)" : "no input file",
+                     usage);
+        return exit_usage_or_file;
+    }
+
+    // Everything is read and checked before anything is written.
+    std::string body;
+    int first_day = -1, last_day = -1;
+    for (int i = optind; i < argc; ++i) {
+        std::string bytes;
+        if (const int error_number = read_whole_file(argv[i], bytes); error_number != 0) {
+            std::fprintf(err, "%s: %s: %s\n", program, argv[i], std::strerror(error_number));
+            return exit_usage_or_file;
+        }
+        records_check check;
+        if (!check_records(bytes, last_day < 0 ? -1 : last_day + 1, check)) {
+            std::fprintf(err,
+                         "%s: %s: record %ld: %s; nothing written\n",
+                         program,
+                         argv[i],
+                         check.bad_record,
+                         check.fault.c_str());
+            return exit_usage_or_file;
+        }
+        if (check.records == 0)
+            continue;
+        if (first_day < 0)
+            first_day = check.first_day;
+        last_day = check.last_day;
+        body += bytes;
+    }
+    if (first_day < 0) {
+        std::fprintf(err, "%s: the files hold no record; nothing written\n", program);
+        return exit_not_there;
+    }
+
+    const std::string combined = combined_header(first_day, last_day) + body;
+    if (const int error_number = write_whole_file(output, combined); error_number != 0) {
+        std::fprintf(
+            err, "%s: %s: cannot write: %s\n", program, output, std::strerror(error_number));
+        return exit_usage_or_file;
+    }
+    return exit_ok;
+}
+
+} // namespace meanflux

@@ -1,0 +1,39 @@
+// What the companion commands share: exit statuses, dates on the command line, whole files.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace meanflux {
+
+// Exit statuses of the companion commands.
+inline constexpr int exit_ok = 0;            // done
+inline constexpr int exit_not_there = 1;     // the data asked for is not there
+inline constexpr int exit_usage_or_file = 2; // bad usage, or a file that cannot be read or written
+
+// A calendar date as given on the command line.
+struct civil_day {
+    int year;
+    int month;
+    int day;
+};
+
+// Parse a date written YYYY-MM-DD (four-digit year, two-digit month and day).
+//
+// Given:    text  the argument
+// Returned: date  the date, when the text is one
+// Returns:  true for a valid Gregorian date (the day exists in its month).
+bool parse_date(std::string_view text, civil_day& date) noexcept;
+
+// Read a whole file into `bytes`.
+//
+// Returns:  0, or the errno value that tells why it could not be read.
+int read_whole_file(const char* name, std::string& bytes);
+
+// Write `bytes` to `name` through a temporary file that takes the name only when complete.
+//
+// Returns:  0, or the errno value of the step that failed; an existing file is then unchanged.
+int write_whole_file(const char* name, std::string_view bytes) noexcept;
+
+} // namespace meanflux

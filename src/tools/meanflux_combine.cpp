@@ -1,0 +1,13 @@
+// meanflux-combine: yearly mean-flux files into the combined file that read_mean_flux reads.
+#include "meanflux/output_file.h"
+#include "tools/combine.h"
+
+#include <csignal>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    meanflux::remove_output_on_signals();
+    return meanflux::combine_main(argc, argv, stdout, stderr);
+}

@@ -1,0 +1,13 @@
+// meanflux-plot: a yearly or combined mean-flux file drawn as an SVG chart.
+#include "meanflux/output_file.h"
+#include "tools/plot.h"
+
+#include <csignal>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    meanflux::remove_output_on_signals();
+    return meanflux::plot_main(argc, argv, stdout, stderr);
+}
