@@ -1,0 +1,14 @@
+// meanflux-import: the GFZ Potsdam file of geomagnetic and solar indices into yearly daily index
+// files.
+#include "meanflux/output_file.h"
+#include "tools/gfz_import.h"
+
+#include <csignal>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    meanflux::remove_output_on_signals();
+    return meanflux::import_main(argc, argv, stdout, stderr);
+}
