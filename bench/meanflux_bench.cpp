@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -100,6 +101,40 @@ void BM_YearlyComputation(benchmark::State& state)
         data().write_year(1980);
 }
 BENCHMARK(BM_YearlyComputation)->Unit(benchmark::kMicrosecond);
+
+// The whole computation of a year with its files in memory: loading, distance pass, means and
+// records, without the cost of the file system.
+void BM_YearlyComputationInMemory(benchmark::State& state)
+{
+    std::array<std::string, 3> files;
+    for (int i = 0; i < 3; ++i) {
+        std::ifstream f(data().path(1979 + i, ".dat"), std::ios::binary);
+        files[static_cast<std::size_t>(i)].assign(std::istreambuf_iterator<char>(f), {});
+    }
+    static std::array<char, 1 << 16> output;
+    gauss_table gauss_w{};
+    static daily_series series;
+    line_buffer line_buf{};
+    for (auto _ : state) {
+        init_gauss_w(gauss_w);
+        series = daily_series{};
+        for (auto& bytes : files) {
+            std::FILE* f = fmemopen(bytes.data(), bytes.size(), "r");
+            int lines = 0;
+            load_lines(f, series, line_buf, lines);
+            std::fclose(f);
+        }
+        distance_pass(series);
+        std::FILE* in = fmemopen(files[1].data(), files[1].size(), "r");
+        std::FILE* out = fmemopen(output.data(), output.size(), "w");
+        write_result result;
+        write_records(in, out, anchors_of(1980, 1979), series, gauss_w, line_buf, result);
+        std::fclose(in);
+        std::fclose(out);
+        benchmark::DoNotOptimize(output.data());
+    }
+}
+BENCHMARK(BM_YearlyComputationInMemory)->Unit(benchmark::kMicrosecond);
 
 void BM_LookupInACombinedFile(benchmark::State& state)
 {

@@ -1,4 +1,5 @@
 #include "input/scan_field.h"
+#include "meanflux/lookup_at.h"
 #include "meanflux/record.h"
 
 #include <meanflux/calendar.h>
@@ -106,10 +107,17 @@ int read_mean_flux_file(const char* file_name, int day, int month, int year,
                         double mean_flux_values[14]) noexcept
 {
     const descriptor file(file_name);
+    if (file.fd < 0)
+        return mean_flux_no_file;
+    return read_mean_flux_at(file.fd, day, month, year, mean_flux_values);
+}
+
+int read_mean_flux_at(int fd, int day, int month, int year, double mean_flux_values[14]) noexcept
+{
     int first = 0;
     int last = 0;
     off_t data_start = 0;
-    if (file.fd < 0 || !read_header(file.fd, first, last, data_start))
+    if (!read_header(fd, first, last, data_start))
         return mean_flux_no_file;
 
     const int d = day_number(day, month, year);
@@ -123,7 +131,7 @@ int read_mean_flux_file(const char* file_name, int day, int month, int year,
         (static_cast<std::int64_t>(d) - static_cast<std::int64_t>(first)) * record_stride;
     constexpr std::size_t record_room = record_length + 1;
     record_line line{};
-    const ssize_t got = read_at(file.fd, line.data(), record_room, static_cast<off_t>(offset));
+    const ssize_t got = read_at(fd, line.data(), record_room, static_cast<off_t>(offset));
     if (got <= 0)
         return mean_flux_no_record; // the file ends before the day's record
     const std::size_t length = cut_line(line.data(), static_cast<std::size_t>(got), record_room);

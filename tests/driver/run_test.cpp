@@ -219,5 +219,26 @@ INSTANTIATE_TEST_SUITE_P(
                                    "meanflux: 1981.dat: cannot read: Is a directory\n"}),
     [](const auto& info) { return std::to_string(info.index); });
 
+TEST(Run, StandardOutputThatCannotBeWritten)
+{
+    // Standard output full (/dev/full) or closed: the failure is reported, success is not
+    // claimed, and the run stops before writing anything.
+    for (const bool closed : {false, true}) {
+        scratch_dir dir;
+        add_years(dir, {1979, 1980, 1981});
+        run_options options;
+        if (closed)
+            options.close_stdout = true;
+        else
+            options.stdout_path = "/dev/full";
+        const program_result r = run_meanflux(dir.path(), "1980\n", options);
+        EXPECT_EQ(r.status, 1) << closed;
+        EXPECT_EQ(r.err,
+                  closed ? "meanflux: standard output: Bad file descriptor\n"
+                         : "meanflux: standard output: No space left on device\n");
+        EXPECT_FALSE(std::filesystem::exists(dir / "1980_m.dat"));
+    }
+}
+
 } // namespace
 } // namespace meanflux::test
