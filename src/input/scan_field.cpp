@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 namespace meanflux {
 
@@ -92,25 +93,23 @@ shortcut decimal_real(const char* s, double& value) noexcept
     return shortcut::value;
 }
 
-int convert(const char* text, const char* format, double* target) noexcept
+// The shortcut for each kind of target, and the format it stands for.
+shortcut plain_number(const char* text, double& value) noexcept
 {
-    if (std::strcmp(format, "%lf") == 0) {
-        switch (decimal_real(text, *target)) {
-        case shortcut::value:
-            return 1;
-        case shortcut::no_input:
-            return EOF;
-        case shortcut::undecided:
-            break;
-        }
-    }
-    return std::sscanf(text, format, target);
+    return decimal_real(text, value);
 }
-
-int convert(const char* text, const char* format, int* target) noexcept
+shortcut plain_number(const char* text, int& value) noexcept
 {
-    if (std::strcmp(format, "%d") == 0) {
-        switch (decimal_integer(text, *target)) {
+    return decimal_integer(text, value);
+}
+template <class T>
+constexpr const char* plain_format = std::is_same_v<T, double> ? "%lf" : "%d";
+
+template <class T>
+int convert(const char* text, const char* format, T* target) noexcept
+{
+    if (std::strcmp(format, plain_format<T>) == 0) {
+        switch (plain_number(text, *target)) {
         case shortcut::value:
             return 1;
         case shortcut::no_input:

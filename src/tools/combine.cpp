@@ -104,34 +104,12 @@ std::string combined_header(int first_day, int last_day)
 
 int combine_main(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
+    const command_texts texts{program, usage, help};
     const char* output = nullptr;
-    static const option options[] = {
-        {"output", required_argument, nullptr, 'o'},
-        {"help", no_argument, nullptr, 'h'},
-        {nullptr, 0, nullptr, 0},
-    };
-    optind = 0;
-    for (int c; (c = getopt_long(argc, argv, "o:h", options, nullptr)) != -1;) {
-        switch (c) {
-        case 'o':
-            output = optarg;
-            break;
-        case 'h':
-            std::fputs(help, out);
-            return exit_ok;
-        default:
-            std::fputs(usage, err);
-            return exit_usage_or_file;
-        }
-    }
-    if (output == nullptr || optind >= argc) {
-        std::fprintf(err,
-                     "%s: %s\n%s",
-                     program,
-                     output == nullptr ? "no output file (-o)" : "no input file",
-                     usage);
-        return exit_usage_or_file;
-    }
+    if (const int status = read_output_option(argc, argv, texts, out, err, output); status >= 0)
+        return status;
+    if (optind >= argc)
+        return usage_error(err, texts, "no input file");
 
     // Everything is read and checked before anything is written.
     std::string body;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <getopt.h>
 
 namespace meanflux {
 
@@ -21,16 +22,54 @@ bool parse_date(std::string_view text, civil_day& date) noexcept
         return true;
     };
     civil_day d{};
-    if (!number(0, 4, d.year) || !number(5, 2, d.month) || !number(8, 2, d.day))
-        return false;
-    if (d.month < 1 || d.month > 12 || d.day < 1)
-        return false;
-    constexpr int length[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (d.year % 4 == 0 && d.year % 100 != 0) || d.year % 400 == 0;
-    if (d.day > length[d.month - 1] + (d.month == 2 && leap))
+    if (!number(0, 4, d.year) || !number(5, 2, d.month) || !number(8, 2, d.day) ||
+        !gregorian_date(d.year, d.month, d.day))
         return false;
     date = d;
     return true;
+}
+
+bool gregorian_date(int year, int month, int day) noexcept
+{
+    if (month < 1 || month > 12 || day < 1)
+        return false;
+    constexpr int length[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= length[month - 1] + (month == 2 && leap);
+}
+
+int usage_error(std::FILE* err, const command_texts& texts, const char* problem) noexcept
+{
+    std::fprintf(err, "%s: %s\n%s", texts.program, problem, texts.usage);
+    return exit_usage_or_file;
+}
+
+int read_output_option(int argc, char** argv, const command_texts& texts, std::FILE* out,
+                       std::FILE* err, const char*& output)
+{
+    static const option options[] = {
+        {"output", required_argument, nullptr, 'o'},
+        {"help", no_argument, nullptr, 'h'},
+        {nullptr, 0, nullptr, 0},
+    };
+    output = nullptr;
+    optind = 0;
+    for (int c; (c = getopt_long(argc, argv, "o:h", options, nullptr)) != -1;) {
+        switch (c) {
+        case 'o':
+            output = optarg;
+            break;
+        case 'h':
+            std::fputs(texts.help, out);
+            return exit_ok;
+        default:
+            std::fputs(texts.usage, err);
+            return exit_usage_or_file;
+        }
+    }
+    if (output == nullptr)
+        return usage_error(err, texts, "no output file (-o)");
+    return -1;
 }
 
 int read_whole_file(const char* name, std::string& bytes)

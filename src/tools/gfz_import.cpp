@@ -73,15 +73,6 @@ bool to_real(std::string_view text, double high, double& value)
     return true;
 }
 
-bool valid_date(int y, int m, int d)
-{
-    if (m < 1 || m > 12 || d < 1)
-        return false;
-    constexpr int length[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    return d <= length[m - 1] + (m == 2 && leap);
-}
-
 } // namespace
 
 gfz_line_kind parse_gfz_line(std::string_view line, gfz_day& day, std::string& problem)
@@ -117,7 +108,7 @@ gfz_line_kind parse_gfz_line(std::string_view line, gfz_day& day, std::string& p
     int days = 0;
     double days_m = 0;
     if (!to_int(f[0], 1, 9999, d.year) || !to_int(f[1], 1, 12, d.month) ||
-        !to_int(f[2], 1, 31, d.day) || d.year < 1 || !valid_date(d.year, d.month, d.day))
+        !to_int(f[2], 1, 31, d.day) || d.year < 1 || !gregorian_date(d.year, d.month, d.day))
         return bad("not a valid date");
     if (!to_int(f[3], 0, INT_MAX, days) || !to_real(f[4], 1e9, days_m))
         return bad("the day counts are not numbers");
@@ -290,10 +281,9 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
             break;
         case opt_from:
         case opt_to:
-            if (!parse_year(optarg, c == opt_from ? from : to)) {
-                std::fprintf(err, "%s: %s: not a year\n%s", program, optarg, usage);
-                return exit_usage_or_file;
-            }
+            if (!parse_year(optarg, c == opt_from ? from : to))
+                return usage_error(
+                    err, {program, usage, help}, (std::string(optarg) + ": not a year").c_str());
             break;
         case 'h':
             std::fputs(help, out);
@@ -303,10 +293,8 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
             return exit_usage_or_file;
         }
     }
-    if (argc - optind != 1) {
-        std::fprintf(err, "%s: one input file is needed\n%s", program, usage);
-        return exit_usage_or_file;
-    }
+    if (argc - optind != 1)
+        return usage_error(err, {program, usage, help}, "one input file is needed");
     const char* input = argv[optind];
     if (!directory.empty() && ::mkdir(directory.c_str(), 0777) != 0 && errno != EEXIST) {
         std::fprintf(err,

@@ -108,10 +108,8 @@ int lookup_main(int argc, char** argv, std::FILE* out, std::FILE* err)
             return exit_usage_or_file;
         }
     }
-    if (optind >= argc) {
-        std::fprintf(err, "%s: no date\n%s", program, usage);
-        return exit_usage_or_file;
-    }
+    if (optind >= argc)
+        return usage_error(err, {program, usage, help}, "no date");
     std::vector<civil_day> dates;
     for (int i = optind; i < argc; ++i) {
         civil_day date{};

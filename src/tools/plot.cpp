@@ -350,34 +350,12 @@ std::string chart_svg(const std::vector<chart_day>& days)
 
 int plot_main(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
+    const command_texts texts{program, usage, help};
     const char* output = nullptr;
-    static const option options[] = {
-        {"output", required_argument, nullptr, 'o'},
-        {"help", no_argument, nullptr, 'h'},
-        {nullptr, 0, nullptr, 0},
-    };
-    optind = 0;
-    for (int c; (c = getopt_long(argc, argv, "o:h", options, nullptr)) != -1;) {
-        switch (c) {
-        case 'o':
-            output = optarg;
-            break;
-        case 'h':
-            std::fputs(help, out);
-            return exit_ok;
-        default:
-            std::fputs(usage, err);
-            return exit_usage_or_file;
-        }
-    }
-    if (output == nullptr || argc - optind != 1) {
-        std::fprintf(err,
-                     "%s: %s\n%s",
-                     program,
-                     output == nullptr ? "no output file (-o)" : "one input file is needed",
-                     usage);
-        return exit_usage_or_file;
-    }
+    if (const int status = read_output_option(argc, argv, texts, out, err, output); status >= 0)
+        return status;
+    if (argc - optind != 1)
+        return usage_error(err, texts, "one input file is needed");
     const char* input = argv[optind];
     std::string bytes;
     if (const int error_number = read_whole_file(input, bytes); error_number != 0) {
