@@ -6,10 +6,10 @@
 //
 // Both commands read STDIN_FILE as standard input and write to /dev/null.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <spawn.h>
 #include <string>
@@ -26,8 +26,7 @@ double run_once(std::vector<char*>& argv, const char* input)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, input, O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    timespec start{}, end{};
-    clock_gettime(CLOCK_MONOTONIC, &start);
+    const auto start = std::chrono::steady_clock::now();
     pid_t pid;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
         std::perror(argv[0]);
@@ -35,14 +34,13 @@ double run_once(std::vector<char*>& argv, const char* input)
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    clock_gettime(CLOCK_MONOTONIC, &end);
+    const auto end = std::chrono::steady_clock::now();
     posix_spawn_file_actions_destroy(&actions);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "%s failed\n", argv[0]);
         std::exit(2);
     }
-    return static_cast<double>(end.tv_sec - start.tv_sec) * 1e3 +
-           static_cast<double>(end.tv_nsec - start.tv_nsec) / 1e6;
+    return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
 double median(std::vector<double> v)

@@ -12,15 +12,6 @@
 namespace meanflux::test {
 namespace {
 
-TEST(Transcript, BannerLinesAreThoseOfTheProgram)
-{
-    // 22 texts: two rows of 76 asterisks framing the title, the archive address with three
-    // leading blanks and one trailing blank.
-    EXPECT_EQ(banner.substr(0, 77), std::string(76, '*') + "\n");
-    EXPECT_NE(banner.find("\n   ftp://ftp.ngdc.noaa.gov/STP/GEOMAGNETIC_DATA/INDICES/KP_AP/ \n"),
-              std::string::npos);
-}
-
 struct dialogue_case {
     const char* what;
     std::string input;
