@@ -43,11 +43,11 @@ read_status read_line(std::FILE* file, line_buffer& line_buf) noexcept
 
 int line_text_length(const line_buffer& line_buf) noexcept
 {
-    int n = 0;
-    while (n < line_room && line_buf[static_cast<std::size_t>(n)] != '\n' &&
-           line_buf[static_cast<std::size_t>(n)] != '\0')
-        ++n;
-    return n;
+    const void* lf = std::memchr(line_buf.data(), '\n', line_room);
+    const std::size_t before_lf =
+        lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - line_buf.data())
+                      : static_cast<std::size_t>(line_room);
+    return static_cast<int>(::strnlen(line_buf.data(), before_lf));
 }
 
 } // namespace meanflux

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace meanflux {
 
@@ -12,6 +13,12 @@ void copy_activity_text(const line_buffer& line, activity_text& text) noexcept
     const int length = line_text_length(line);
     std::size_t t = 0;
     auto copy = [&](int first, int last) {
+        const auto count = static_cast<std::size_t>(last - first + 1);
+        if (last < length) { // the line reaches every column: copied as it stands
+            std::memcpy(text.data() + t, line.data() + first, count);
+            t += count;
+            return;
+        }
         for (int p = first; p <= last; ++p)
             text[t++] = p < length ? line[static_cast<std::size_t>(p)] : ' ';
     };
