@@ -30,17 +30,27 @@ enum class shortcut {
     undecided // leave it to sscanf
 };
 
-// "%d": blanks, an optional sign and up to nine digits, followed by anything but a digit, is the
-// number those digits make.
-shortcut decimal_integer(const char* s, int& value) noexcept
+// Step over the blanks before a number and its sign.  Returns false when the text holds nothing
+// but white space.
+bool skip_to_digits(const char*& s, bool& negative) noexcept
 {
     while (is_space(*s))
         ++s;
     if (*s == '\0')
-        return shortcut::no_input;
-    const bool negative = *s == '-';
+        return false;
+    negative = *s == '-';
     if (*s == '+' || *s == '-')
         ++s;
+    return true;
+}
+
+// "%d": blanks, an optional sign and up to nine digits, followed by anything but a digit, is the
+// number those digits make.
+shortcut decimal_integer(const char* s, int& value) noexcept
+{
+    bool negative = false;
+    if (!skip_to_digits(s, negative))
+        return shortcut::no_input;
     if (!is_digit(*s))
         return shortcut::undecided;
     int n = 0, digits = 0;
@@ -64,13 +74,9 @@ constexpr std::array<double, 16> tens{
 // division rounds the exact quotient correctly, as sscanf does.
 shortcut decimal_real(const char* s, double& value) noexcept
 {
-    while (is_space(*s))
-        ++s;
-    if (*s == '\0')
+    bool negative = false;
+    if (!skip_to_digits(s, negative))
         return shortcut::no_input;
-    const bool negative = *s == '-';
-    if (*s == '+' || *s == '-')
-        ++s;
     long long m = 0;
     int digits = 0, decimals = 0;
     bool point = false;
