@@ -2,9 +2,10 @@
 // runs the first, then the second, so that both meet the same machine state.  Prints the median
 // of each and their ratio.
 //
-//   wall_time RUNS STDIN_FILE COMMAND_A... -- COMMAND_B...
+//   wall_time [--remove FILE] RUNS STDIN_FILE COMMAND_A... -- COMMAND_B...
 //
-// Both commands read STDIN_FILE as standard input and write to /dev/null.
+// Both commands read STDIN_FILE as standard input and write to /dev/null.  With --remove, FILE
+// is removed (untimed) before every run of the first command, so that each run creates it.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -53,8 +55,16 @@ double median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
+    const char* remove = nullptr;
+    if (argc > 2 && std::strcmp(argv[1], "--remove") == 0) {
+        remove = argv[2];
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 6) {
-        std::fprintf(stderr, "usage: wall_time RUNS STDIN_FILE COMMAND_A... -- COMMAND_B...\n");
+        std::fprintf(stderr,
+                     "usage: wall_time [--remove FILE] RUNS STDIN_FILE COMMAND_A... -- "
+                     "COMMAND_B...\n");
         return 2;
     }
     const int runs = std::atoi(argv[1]);
@@ -69,12 +79,17 @@ int main(int argc, char** argv)
     b.push_back(nullptr);
 
     std::vector<double> ta, tb;
+    auto run_a = [&] {
+        if (remove != nullptr)
+            unlink(remove);
+        return run_once(a, input);
+    };
     for (int r = 0; r < runs / 10; ++r) { // warm-up
-        run_once(a, input);
+        run_a();
         run_once(b, input);
     }
     for (int r = 0; r < runs; ++r) {
-        ta.push_back(run_once(a, input));
+        ta.push_back(run_a());
         tb.push_back(run_once(b, input));
     }
     const double ma = median(ta), mb = median(tb);
