@@ -3,7 +3,7 @@
 #include "flux/distance.h"
 #include "flux/means.h"
 #include "input/daily_series.h"
-#include "meanflux/writer.h"
+#include "yearly/writer.h"
 
 #include <meanflux/meanflux.h>
 
@@ -66,9 +66,14 @@ struct bench_data {
         line_buffer line_buf{};
         init_gauss_w(gauss_w);
         const std::string a = path(y - 1, ".dat"), b = path(y, ".dat"), c = path(y + 1, ".dat");
-        load_daily_series({a.c_str(), b.c_str(), c.c_str()}, series, line_buf);
+        if (load_daily_series({a.c_str(), b.c_str(), c.c_str()}, series, line_buf).status !=
+            load_status::loaded)
+            std::abort();
         distance_pass(series);
-        write_mean_flux(y, y - 1, b.c_str(), path(y, "_m.dat").c_str(), series, gauss_w, line_buf);
+        if (write_mean_flux(
+                y, y - 1, b.c_str(), path(y, "_m.dat").c_str(), series, gauss_w, line_buf)
+                .status != write_status::written)
+            std::abort();
     }
 };
 
@@ -86,7 +91,9 @@ void BM_DayFluxesOfAYear(benchmark::State& state)
     line_buffer line_buf{};
     const std::string a = data().path(1979, ".dat"), b = data().path(1980, ".dat"),
                       c = data().path(1981, ".dat");
-    load_daily_series({a.c_str(), b.c_str(), c.c_str()}, series, line_buf);
+    if (load_daily_series({a.c_str(), b.c_str(), c.c_str()}, series, line_buf).status !=
+        load_status::loaded)
+        std::abort();
     distance_pass(series);
     for (auto _ : state)
         for (int n = 0; n < 366; ++n)
@@ -121,14 +128,17 @@ void BM_YearlyComputationInMemory(benchmark::State& state)
         for (auto& bytes : files) {
             std::FILE* f = fmemopen(bytes.data(), bytes.size(), "r");
             int lines = 0;
-            load_lines(f, series, line_buf, lines);
+            if (load_lines(f, series, line_buf, lines) != load_status::loaded)
+                std::abort();
             std::fclose(f);
         }
         distance_pass(series);
         std::FILE* in = fmemopen(files[1].data(), files[1].size(), "r");
         std::FILE* out = fmemopen(output.data(), output.size(), "w");
         write_result result;
-        write_records(in, out, anchors_of(1980, 1979), series, gauss_w, line_buf, result);
+        if (write_records(in, out, anchors_of(1980, 1979), series, gauss_w, line_buf, result) !=
+            write_status::written)
+            std::abort();
         std::fclose(in);
         std::fclose(out);
         benchmark::DoNotOptimize(output.data());

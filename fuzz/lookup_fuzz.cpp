@@ -1,7 +1,7 @@
 // The record lookup on any file.  Input: two bytes that choose the date (around 1980), then the
 // file's contents.
 #include "fuzz_support.h"
-#include "meanflux/lookup_at.h"
+#include "lookup/lookup_at.h"
 
 #include <meanflux/meanflux.h>
 

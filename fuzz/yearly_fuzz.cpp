@@ -4,8 +4,8 @@
 #include "flux/means.h"
 #include "fuzz_support.h"
 #include "input/daily_series.h"
-#include "meanflux/record.h"
-#include "meanflux/writer.h"
+#include "record/format.h"
+#include "yearly/writer.h"
 
 #include <cstring>
 

@@ -1,6 +1,8 @@
 // Day numbers: whole days counted from 1 January 1950 (day 0), and the dates they stand for.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace meanflux {
@@ -16,6 +18,31 @@ constexpr std::int64_t floor_div(std::int64_t a, std::int64_t b) noexcept
 }
 
 } // namespace detail
+
+// Whether a year of the Gregorian calendar is a leap year.
+//
+// Given:    year  full year number (1980, not 80)
+// Returns:  true for a year of 366 days.
+// Notes:    Every fourth year is a leap year, except century years not divisible by 400 (1900
+//           and 2100 are not, 2000 is).  This is the calendar of the dates; day_number below
+//           counts every fourth year, 2100 included.
+constexpr bool is_leap_year(int year) noexcept
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+// Days in a month of the Gregorian calendar.
+//
+// Given:    month  1 = January ... 12 = December
+//           year   full year number
+// Returns:  28 to 31; 0 for a month outside 1..12.
+constexpr int days_in_month(int month, int year) noexcept
+{
+    constexpr std::array<int, 12> length{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12)
+        return 0;
+    return length[static_cast<std::size_t>(month - 1)] + (month == 2 && is_leap_year(year) ? 1 : 0);
+}
 
 // Day number of a calendar date: the count of days from 1 January 1950 (day 0).
 //
@@ -57,6 +84,64 @@ struct date_record {
     double month; // 1 = January ... 12 = December
     double year;  // full year number
 };
+
+namespace detail {
+// Days that precede each month in a year that begins on 1 March (March has index 0, February
+// index 11); the last entry closes a 29-day February.
+inline constexpr std::array<int, 13> month_start{
+    0, 31, 61, 92, 122, 153, 184, 214, 245, 275, 306, 337, 366};
+} // namespace detail
+
+// Gregorian date of day number n (days from 1 January 1950), re-entrant.
+//
+// The arithmetic behind day_to_date, returned by value: callers on several threads, or that need
+// two dates at once, use it instead of the shared record.
+//
+// Given:    n  day number, any 32-bit value
+// Returns:  the date as a date_record (day, month, year held as reals)
+// Notes:    The count is shifted to start on 1 March 1600 (n + 127775), the first day of a
+//           400-year cycle whose leap day is the cycle's last day, so every leap day falls at the
+//           end of its block.  Peeling off 400-year cycles (146097 days), centuries without a
+//           leap day at their end (36524 days), four-year blocks (1461 days) and years (365 days)
+//           leaves the day within a March-based year; a quotient of 4 in the century or year step
+//           can only mean the last day of the enclosing block, which is 29 February.  The count
+//           is taken in 64 bits, so n + 127775 cannot overflow, and the 400-year step rounds
+//           toward minus infinity, so days before 1 March 1600 fall into earlier cycles and get
+//           their proleptic Gregorian dates; from then on every remainder is 0 or more.  The month
+//           search starts from t / 32 + 1, never past the right month since month_start[k] never
+//           exceeds 31 k, and month_start[12] = 366 stops it by index 12 at the latest.
+constexpr date_record civil_date(int n) noexcept
+{
+    std::int64_t t = std::int64_t{n} + 127775; // days since 1 March 1600
+    const std::int64_t q400 = detail::floor_div(t, 146097);
+    t -= 146097 * q400; // 0 .. 146096
+    const std::int64_t q100 = t / 36524;
+    t -= 36524 * q100;
+    const std::int64_t cycle_year = 1600 + 400 * q400 + 100 * q100;
+    if (q100 > 3) // the last day of the 400-year cycle
+        return {29.0, 2.0, static_cast<double>(cycle_year)};
+
+    const std::int64_t q4 = t / 1461;
+    t -= 1461 * q4;
+    const std::int64_t q1 = t / 365;
+    const std::int64_t year = cycle_year + 4 * q4 + q1;
+    if (q1 > 3) // the last day of a four-year block
+        return {29.0, 2.0, static_cast<double>(year)};
+    t -= 365 * q1; // day within the March-based year, 0 .. 364
+
+    std::size_t m = static_cast<std::size_t>(t / 32 + 1);
+    ++t; // from here on the day counts from 1
+    while (detail::month_start[m] < t)
+        ++m;
+    std::int64_t month = static_cast<std::int64_t>(m) + 2;
+    const std::int64_t day = t - detail::month_start[m - 1];
+    std::int64_t civil_year = year;
+    if (month > 12) { // January and February belong to the next calendar year
+        month -= 12;
+        ++civil_year;
+    }
+    return {static_cast<double>(day), static_cast<double>(month), static_cast<double>(civil_year)};
+}
 
 // Gregorian calendar date of a day number.
 //

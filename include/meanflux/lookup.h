@@ -46,7 +46,8 @@ enum mean_flux_entry {
 //              entries whose fields hold a number; a blank field keeps the caller's value.
 //              A field written "nan" (a mean that could not be formed) gives not a number.
 //           4. Keeps nothing between calls; a file that changes between calls is read afresh.
-int read_mean_flux(int day, int month, int year, double mean_flux_values[14]) noexcept;
+[[nodiscard]] int read_mean_flux(int day, int month, int year,
+                                 double mean_flux_values[14]) noexcept;
 
 // The same lookup in a file of that layout under any name.
 //
@@ -54,7 +55,7 @@ int read_mean_flux(int day, int month, int year, double mean_flux_values[14]) no
 //           day, month, year  the calendar date
 // Returned: mean_flux_values  as read_mean_flux
 // Returns:  as read_mean_flux.
-int read_mean_flux_file(const char* file_name, int day, int month, int year,
-                        double mean_flux_values[14]) noexcept;
+[[nodiscard]] int read_mean_flux_file(const char* file_name, int day, int month, int year,
+                                      double mean_flux_values[14]) noexcept;
 
 } // namespace meanflux

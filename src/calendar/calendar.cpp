@@ -1,5 +1,3 @@
-#include "calendar/civil_date.h"
-
 #include <meanflux/calendar.h>
 
 namespace meanflux {

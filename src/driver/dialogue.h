@@ -15,7 +15,6 @@ inline constexpr int last_year = 9998;
 struct year_files {
     int i_ano = 0;                   // the accepted year y
     int year_before = 0;             // y - 1
-    int year_after = 0;              // y + 1
     std::array<char, 9> ano{};       // daily index file of y, "1980.dat"
     std::array<char, 9> ano_bef{};   // daily index file of y - 1
     std::array<char, 9> ano_aft{};   // daily index file of y + 1
@@ -49,6 +48,6 @@ void print_banner(std::FILE* out) noexcept;
 //              " invalid string ", a year outside first_year..last_year " invalid year ".
 //           3. The output is flushed before every read, so a prompt is seen before the program
 //              waits for its answer, and a failed write ends the dialogue.
-dialogue_status ask_year(std::FILE* in, std::FILE* out, year_files& files) noexcept;
+[[nodiscard]] dialogue_status ask_year(std::FILE* in, std::FILE* out, year_files& files) noexcept;
 
 } // namespace meanflux

@@ -1,7 +1,7 @@
 // meanflux: prepares, for one year, the daily file of solar flux means and geomagnetic activity
 // that thermosphere density models take as input.  It asks for the year on the console.
 #include "driver/run.h"
-#include "meanflux/output_file.h"
+#include "io/output_file.h"
 
 #include <csignal>
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include "flux/means.h"
 #include "input/daily_series.h"
 #include "input/line_reader.h"
-#include "meanflux/writer.h"
+#include "yearly/writer.h"
 
 #include <meanflux/calendar.h>
 

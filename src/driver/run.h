@@ -15,6 +15,6 @@ inline constexpr int exit_failure = 1;
 //           out  the console's output (the dialogue and the closing message)
 //           err  where failures and warnings go, one line each
 // Returns:  the exit status: exit_success when the run reached its end, exit_failure otherwise.
-int run_meanflux(std::FILE* in, std::FILE* out, std::FILE* err) noexcept;
+[[nodiscard]] int run_meanflux(std::FILE* in, std::FILE* out, std::FILE* err) noexcept;
 
 } // namespace meanflux

@@ -1,7 +1,7 @@
 #include "input/daily_series.h"
 
-#include "input/file_handle.h"
 #include "input/scan_field.h"
+#include "io/file_handle.h"
 
 #include <cerrno>
 
@@ -24,8 +24,9 @@ load_status load_lines(std::FILE* file, daily_series& series, line_buffer& line_
         if (series.series_len == MAX_DAYS)
             return load_status::too_many_days;
         const auto n = static_cast<std::size_t>(series.series_len);
-        scan_field(line_buf, flux_first, flux_last, "%lf", &series.flux_adj[n]);
-        scan_field(line_buf, qual_position, qual_position, "%d", &series.flux_qual[n]);
+        const std::string_view line(line_buf.data(), line_buf.size());
+        static_cast<void>(scan_field(line, flux_first, flux_last, series.flux_adj[n]));
+        static_cast<void>(scan_field(line, qual_position, qual_position, series.flux_qual[n]));
         ++series.series_len;
         ++lines;
     }

@@ -55,8 +55,8 @@ struct load_result {
 // Notes:    Each line is one day: the flux from columns 66-70 ("%lf") into flux_adj, then the
 //           qualifier from column 71 ("%d") into flux_qual.  A field without a number leaves the
 //           entry at zero.  No date is read: a day's position is the number of lines before it.
-load_status load_lines(std::FILE* file, daily_series& series, line_buffer& line_buf,
-                       int& lines) noexcept;
+[[nodiscard]] load_status load_lines(std::FILE* file, daily_series& series, line_buffer& line_buf,
+                                     int& lines) noexcept;
 
 // Load the three yearly daily index files, in order, into an empty series.
 //
@@ -66,7 +66,7 @@ load_status load_lines(std::FILE* file, daily_series& series, line_buffer& line_
 // Returns:  the status, the file it concerns, and the days loaded from each file.
 // Notes:    Each file is opened, read to its end and closed before the next is opened.  A file
 //           that cannot be opened or read, or more than MAX_DAYS lines in all, stops the loading.
-load_result load_daily_series(const std::array<const char*, 3>& names, daily_series& series,
-                              line_buffer& line_buf) noexcept;
+[[nodiscard]] load_result load_daily_series(const std::array<const char*, 3>& names,
+                                            daily_series& series, line_buffer& line_buf) noexcept;
 
 } // namespace meanflux

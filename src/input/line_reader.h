@@ -35,7 +35,7 @@ enum class read_status {
 //              characters are one line, and the rest is read as the next line.
 //           4. Everything after the stored characters is zero, so a field in columns that the
 //              line does not reach holds no number, never characters of an earlier line.
-read_status read_line(std::FILE* file, line_buffer& line_buf) noexcept;
+[[nodiscard]] read_status read_line(std::FILE* file, line_buffer& line_buf) noexcept;
 
 // Number of characters of the line's text: those before its line end or terminator.
 int line_text_length(const line_buffer& line_buf) noexcept;

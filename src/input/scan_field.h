@@ -1,32 +1,41 @@
 // Reading one value from fixed columns of a line.
 #pragma once
 
-#include <span>
+#include <string_view>
 
 namespace meanflux {
 
-// Convert the characters of a line between two positions with a scan format.
+// What a scan of one field found, with the values that sscanf returns for each case.
+enum class scan_result {
+    blank = -1,    // nothing but white space (or no characters at all): EOF from sscanf
+    no_number = 0, // the first character that is not white space cannot begin a number
+    converted = 1, // a value was converted and stored
+};
+
+// Convert the characters of a line between two positions, as sscanf would with "%lf" (for a
+// double) or "%d" (for an int).
 //
-// Given:    line    the line, a writable buffer ended by a terminator; position last + 1 must
-//                   lie inside it
+// Given:    line    the line's characters (its line end may be among them)
 //           first   position of the field's first character, counted from 0
 //           last    position of its last character (first <= last); column c is position c - 1
-//           format  a scan format with one assigning conversion matching the target: "%lf" for a
-//                   double, "%d" for an int
 // Returned: target  the converted value; left as it was when the field yields none
-// Returns:  what sscanf returns: 1 when a value was stored, 0 when the field's first character
-//           that is not white space cannot begin the conversion, EOF (-1) for a field of white
-//           space only (or one that lies beyond the text of the line).
-// Notes:    1. The field is delimited in place: the character after it is replaced by a
-//              terminator for the scan and put back afterwards, so the scan cannot read past
-//              `last`, and the line is byte for byte unchanged when the call returns.
+// Returns:  converted, no_number or blank, exactly as sscanf on the field's text would return
+//           1, 0 or EOF.
+// Notes:    1. The field is the characters at positions first..last that the line has, up to the
+//              first NUL among them: positions beyond the end of the line are no characters, so
+//              a field that lies wholly beyond it is blank.  first < 0 or first > last is a
+//              blank field too.
 //           2. As in sscanf, leading white space is skipped and characters of the field after
-//              the converted value are ignored: "7x" gives 7, "12 34" gives 12.
-//           3. Positions outside the buffer (first < 0, first > last, or last + 1 beyond the
-//              buffer's end) are taken as a field with no value: EOF, target untouched.
-//           4. Not re-entrant on one line: during the call the line holds an extra terminator.
-int scan_field(std::span<char> line, int first, int last, const char* format,
-               double* target) noexcept;
-int scan_field(std::span<char> line, int first, int last, const char* format, int* target) noexcept;
+//              the converted value are ignored: "7x" gives 7, "12 34" gives 12.  The digits that
+//              follow the field in the line are never taken: "12345678" scanned over positions
+//              0..4 gives 12345.
+//           3. The line is only read.  Plain decimal fields, which is what the data files hold,
+//              are converted without sscanf, with the same result bit for bit; anything else
+//              (exponents, hexadecimal, nan, infinity, very long numbers) goes to sscanf on a
+//              copy of the field.
+[[nodiscard]] scan_result scan_field(std::string_view line, int first, int last,
+                                     double& target) noexcept;
+[[nodiscard]] scan_result scan_field(std::string_view line, int first, int last,
+                                     int& target) noexcept;
 
 } // namespace meanflux

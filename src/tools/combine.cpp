@@ -1,6 +1,8 @@
 #include "tools/combine.h"
 
-#include "meanflux/record.h"
+#include "input/digits.h"
+#include "io/whole_file.h"
+#include "record/record.h"
 #include "tools/command_line.h"
 
 #include <cerrno>
@@ -34,19 +36,6 @@ constexpr const char* help =
     "\n"
     "exit status: 0 written, 1 the files hold no record, 2 usage or file error\n";
 
-// Day number of a record: its first five characters, all digits.
-bool record_day(std::string_view record, int& day)
-{
-    day = 0;
-    for (int i = day_field.first; i <= day_field.last; ++i) {
-        const char c = record[static_cast<std::size_t>(i)];
-        if (c < '0' || c > '9')
-            return false;
-        day = day * 10 + (c - '0');
-    }
-    return true;
-}
-
 } // namespace
 
 bool check_records(std::string_view bytes, int expected_day, records_check& check)
@@ -64,7 +53,10 @@ bool check_records(std::string_view bytes, int expected_day, records_check& chec
             return false;
         };
         int day = 0;
-        if (record.size() >= 5 && !record_day(record, day))
+        if (record.size() >= 5 &&
+            !parse_digits(record.substr(static_cast<std::size_t>(day_field.first),
+                                        static_cast<std::size_t>(day_field.width())),
+                          day))
             return fault("day number \"" + std::string(record.substr(0, 5)) +
                          "\" is not five digits (0 to 99999)");
         const std::size_t end = record.find_first_of("\r\n");

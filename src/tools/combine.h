@@ -24,7 +24,7 @@ struct records_check {
 // Returned: check         counts, day range, and the first fault found
 // Returns:  true when every record is 47 characters followed by CR LF, carries a day number of
 //           five digits (0 to 99999), and follows the one before it by exactly one day.
-bool check_records(std::string_view bytes, int expected_day, records_check& check);
+[[nodiscard]] bool check_records(std::string_view bytes, int expected_day, records_check& check);
 
 // The header line of a combined file: the first and last day numbers, "%5d%5d", and CR LF.
 std::string combined_header(int first_day, int last_day);
@@ -32,6 +32,6 @@ std::string combined_header(int first_day, int last_day);
 // The command: meanflux-combine -o OUTPUT FILE...
 //
 // Returns:  the exit status (0, 1 when the files hold no record, 2 for usage or file errors).
-int combine_main(int argc, char** argv, std::FILE* out, std::FILE* err);
+[[nodiscard]] int combine_main(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 } // namespace meanflux

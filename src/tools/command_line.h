@@ -22,18 +22,19 @@ struct command_texts {
 // Report bad usage: "program: problem" and the usage line, on `err`.
 //
 // Returns:  exit_usage_or_file.
-int usage_error(std::FILE* err, const command_texts& texts, const char* problem) noexcept;
+[[nodiscard]] int usage_error(std::FILE* err, const command_texts& texts,
+                              const char* problem) noexcept;
 
 // Read the options of a command whose only option is -o/--output FILE (and -h/--help).
 //
 // Returned: output  the file named by -o, or nullptr
 // Returns:  -1 to go on with the arguments from optind; otherwise the exit status to end with
 //           (the help was shown, or the usage was bad).
-int read_output_option(int argc, char** argv, const command_texts& texts, std::FILE* out,
-                       std::FILE* err, const char*& output);
+[[nodiscard]] int read_output_option(int argc, char** argv, const command_texts& texts,
+                                     std::FILE* out, std::FILE* err, const char*& output);
 
 // Whether year, month and day form a date of the Gregorian calendar.
-bool gregorian_date(int year, int month, int day) noexcept;
+[[nodiscard]] bool gregorian_date(int year, int month, int day) noexcept;
 
 // A calendar date as given on the command line.
 struct civil_day {
@@ -47,16 +48,6 @@ struct civil_day {
 // Given:    text  the argument
 // Returned: date  the date, when the text is one
 // Returns:  true for a valid Gregorian date (the day exists in its month).
-bool parse_date(std::string_view text, civil_day& date) noexcept;
-
-// Read a whole file into `bytes`.
-//
-// Returns:  0, or the errno value that tells why it could not be read.
-int read_whole_file(const char* name, std::string& bytes);
-
-// Write `bytes` to `name` through a temporary file that takes the name only when complete.
-//
-// Returns:  0, or the errno value of the step that failed; an existing file is then unchanged.
-int write_whole_file(const char* name, std::string_view bytes) noexcept;
+[[nodiscard]] bool parse_date(std::string_view text, civil_day& date) noexcept;
 
 } // namespace meanflux

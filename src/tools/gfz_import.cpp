@@ -1,5 +1,6 @@
 #include "tools/gfz_import.h"
 
+#include "io/whole_file.h"
 #include "tools/command_line.h"
 
 #include <meanflux/calendar.h>
@@ -174,6 +175,7 @@ int c9_of_cp(int cp_tenths) noexcept
 std::string daily_index_line(const gfz_day& d)
 {
     char line[128];
+    auto room = [&](int used) { return sizeof line - static_cast<std::size_t>(used); };
     int n = std::snprintf(line,
                           sizeof line,
                           "%02d%02d%02d%4d%2d",
@@ -187,35 +189,35 @@ std::string daily_index_line(const gfz_day& d)
     for (const double kp : d.kp) {
         if (kp < 0) {
             all_kp = false;
-            n += std::snprintf(line + n, sizeof line - n, "  ");
+            n += std::snprintf(line + n, room(n), "  ");
         } else {
             kp_sum += kp;
-            n += std::snprintf(line + n, sizeof line - n, "%2ld", std::lround(kp * 10.0));
+            n += std::snprintf(line + n, room(n), "%2ld", std::lround(kp * 10.0));
         }
     }
-    n += all_kp ? std::snprintf(line + n, sizeof line - n, "%3ld", std::lround(kp_sum * 10.0))
-                : std::snprintf(line + n, sizeof line - n, "   ");
+    n += all_kp ? std::snprintf(line + n, room(n), "%3ld", std::lround(kp_sum * 10.0))
+                : std::snprintf(line + n, room(n), "   ");
     bool all_ap = true;
     int ap_sum = 0;
     for (const int ap : d.ap) {
         all_ap = all_ap && ap >= 0;
         ap_sum += ap;
-        n += ap >= 0 ? std::snprintf(line + n, sizeof line - n, "%3d", ap)
-                     : std::snprintf(line + n, sizeof line - n, "   ");
+        n += ap >= 0 ? std::snprintf(line + n, room(n), "%3d", ap)
+                     : std::snprintf(line + n, room(n), "   ");
     }
-    n += d.ap_daily >= 0 ? std::snprintf(line + n, sizeof line - n, "%3d", d.ap_daily)
-                         : std::snprintf(line + n, sizeof line - n, "   ");
+    n += d.ap_daily >= 0 ? std::snprintf(line + n, room(n), "%3d", d.ap_daily)
+                         : std::snprintf(line + n, room(n), "   ");
     int cp = 0;
     if (all_ap && cp_of_ap_sum(ap_sum, cp))
-        n += std::snprintf(line + n, sizeof line - n, "%d.%d%d", cp / 10, cp % 10, c9_of_cp(cp));
+        n += std::snprintf(line + n, room(n), "%d.%d%d", cp / 10, cp % 10, c9_of_cp(cp));
     else
-        n += std::snprintf(line + n, sizeof line - n, "    ");
-    n += d.sunspots >= 0 ? std::snprintf(line + n, sizeof line - n, "%3d", d.sunspots)
-                         : std::snprintf(line + n, sizeof line - n, "   ");
+        n += std::snprintf(line + n, room(n), "    ");
+    n += d.sunspots >= 0 ? std::snprintf(line + n, room(n), "%3d", d.sunspots)
+                         : std::snprintf(line + n, room(n), "   ");
     if (d.flux_adj >= 0)
-        std::snprintf(line + n, sizeof line - n, "%5.1f0\n", d.flux_adj);
+        std::snprintf(line + n, room(n), "%5.1f0\n", d.flux_adj);
     else
-        std::snprintf(line + n, sizeof line - n, "%5.1f3\n", 0.0);
+        std::snprintf(line + n, room(n), "%5.1f3\n", 0.0);
     return line;
 }
 

@@ -39,7 +39,8 @@ enum class gfz_line_kind {
 //           Kp1..Kp8, ap1..ap8, Ap, SN, F10.7obs, F10.7adj, D.  Each value must be a number in
 //           its range (a valid date; Kp 0 to 9, ap and Ap 0 to 999, sunspot number 0 to 999,
 //           F10.7 0 to 999.9), or the missing-data mark -1.
-gfz_line_kind parse_gfz_line(std::string_view line, gfz_day& day, std::string& problem);
+[[nodiscard]] gfz_line_kind parse_gfz_line(std::string_view line, gfz_day& day,
+                                           std::string& problem);
 
 // Cp, the daily planetary character figure, in tenths, from the sum of the day's eight ap.
 //
@@ -49,7 +50,7 @@ gfz_line_kind parse_gfz_line(std::string_view line, gfz_day& day, std::string& p
 //           fixed by the data for every sum up to 1117 (Cp 1.9); above that only the sums the
 //           data holds are known: 1120-1395 give 2.0, 1410-1655 give 2.1, 1707-1967 give 2.2,
 //           2237 gives 2.3.  Other sums are left without a figure rather than guessed.
-bool cp_of_ap_sum(int ap_sum, int& cp_tenths) noexcept;
+[[nodiscard]] bool cp_of_ap_sum(int ap_sum, int& cp_tenths) noexcept;
 
 // C9, Cp on a scale of 0 to 9, as the archive's files pair them.
 int c9_of_cp(int cp_tenths) noexcept;
@@ -68,6 +69,6 @@ std::string daily_index_line(const gfz_day& day);
 //
 // Returns:  the exit status (0, 1 when the file has no day of the years asked for, 2 for usage
 //           or file errors and malformed lines).
-int import_main(int argc, char** argv, std::FILE* out, std::FILE* err);
+[[nodiscard]] int import_main(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 } // namespace meanflux

@@ -1,5 +1,6 @@
 #include "tools/lookup_command.h"
 
+#include "io/whole_file.h"
 #include "tools/command_line.h"
 
 #include <meanflux/meanflux.h>

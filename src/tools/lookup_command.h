@@ -9,6 +9,6 @@ namespace meanflux {
 //
 // Returns:  the exit status: 0 when every date was found; 1 when a date lies outside the file's
 //           range or has no record (the others are still shown); 2 for usage or file errors.
-int lookup_main(int argc, char** argv, std::FILE* out, std::FILE* err);
+[[nodiscard]] int lookup_main(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 } // namespace meanflux

@@ -1,5 +1,5 @@
 // meanflux-combine: yearly mean-flux files into the combined file that read_mean_flux reads.
-#include "meanflux/output_file.h"
+#include "io/output_file.h"
 #include "tools/combine.h"
 
 #include <csignal>

@@ -1,6 +1,6 @@
 // meanflux-import: the GFZ Potsdam file of geomagnetic and solar indices into yearly daily index
 // files.
-#include "meanflux/output_file.h"
+#include "io/output_file.h"
 #include "tools/gfz_import.h"
 
 #include <csignal>

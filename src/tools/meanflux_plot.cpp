@@ -1,5 +1,5 @@
 // meanflux-plot: a yearly or combined mean-flux file drawn as an SVG chart.
-#include "meanflux/output_file.h"
+#include "io/output_file.h"
 #include "tools/plot.h"
 
 #include <csignal>

@@ -1,6 +1,8 @@
 #include "tools/plot.h"
 
-#include "meanflux/record.h"
+#include "input/digits.h"
+#include "io/whole_file.h"
+#include "record/record.h"
 #include "tools/command_line.h"
 
 #include <meanflux/calendar.h>
@@ -68,25 +70,23 @@ bool read_record(std::string_view line, chart_day& day)
     const std::size_t shift = line.size() == 48 && line[0] == '-' ? 1 : 0;
     if (line.size() != static_cast<std::size_t>(record_length) + shift)
         return false;
-    int number = 0;
-    for (std::size_t i = shift; i < shift + 5; ++i) {
-        if (line[i] < '0' || line[i] > '9')
-            return false;
-        number = number * 10 + (line[i] - '0');
-    }
-    record_line text{};
-    std::memcpy(text.data(), line.data() + shift, static_cast<std::size_t>(record_length));
-    std::array<double, 14> values;
-    values.fill(std::nan(""));
-    scan_record_values(text, values);
     const std::string_view body = line.substr(shift);
-    const std::string_view obs = body.substr(27, 5), j77 = body.substr(37, 5);
+    int number = 0;
+    if (!parse_digits(body.substr(0, static_cast<std::size_t>(day_field.width())), number))
+        return false;
+    std::array<double, mean_flux_entries> values;
+    values.fill(std::nan(""));
+    scan_record_values(body, values);
+    auto field = [&](int entry) {
+        const field_span f = value_fields[static_cast<std::size_t>(entry)];
+        return body.substr(static_cast<std::size_t>(f.first), static_cast<std::size_t>(f.width()));
+    };
     day = {shift ? -number : number,
-           values[10],
-           values[11],
-           values[12],
-           values[13],
-           obs == j77 && !std::isnan(values[10])};
+           values[entry_flux_obs],
+           values[entry_flux_adj],
+           values[entry_gauss_mean],
+           values[entry_arith_mean],
+           field(entry_flux_obs) == field(entry_gauss_mean) && !std::isnan(values[entry_flux_obs])};
     return true;
 }
 

@@ -28,7 +28,8 @@ struct chart_day {
 // Returns:  true when every line after an optional header line is a record.
 // Notes:    A day whose observed-flux field repeats its J77 field is taken to be a day without
 //           observation: the yearly run fills such a day from its Gaussian mean.
-bool read_chart_days(std::string_view bytes, std::vector<chart_day>& days, long& bad_line);
+[[nodiscard]] bool read_chart_days(std::string_view bytes, std::vector<chart_day>& days,
+                                   long& bad_line);
 
 // The SVG chart of the days (at least one), a complete XML document.
 std::string chart_svg(const std::vector<chart_day>& days);
@@ -36,6 +37,6 @@ std::string chart_svg(const std::vector<chart_day>& days);
 // The command: meanflux-plot -o OUTPUT.svg FILE
 //
 // Returns:  the exit status (0, 1 when the file holds no record, 2 for usage or file errors).
-int plot_main(int argc, char** argv, std::FILE* out, std::FILE* err);
+[[nodiscard]] int plot_main(int argc, char** argv, std::FILE* out, std::FILE* err);
 
 } // namespace meanflux

@@ -1,4 +1,4 @@
-#include "calendar/civil_date.h"
+#include <meanflux/calendar.h>
 
 #include <meanflux/calendar.h>
 

@@ -217,7 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    },
                                    -1,
                                    "meanflux: 1981.dat: cannot read: Is a directory\n"}),
-    [](const auto& info) { return std::to_string(info.index); });
+    [](const auto& test) { return std::to_string(test.index); });
 
 TEST(Run, StandardOutputThatCannotBeWritten)
 {

@@ -79,8 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
         dialogue_case{"number in the last looked-at characters",
                       std::string(15, ' ') + "1984\n",
                       banner + prompt + echo("1983", "1984", "1985")}),
-    [](const auto& info) {
-        std::string name = info.param.what;
+    [](const auto& test) {
+        std::string name = test.param.what;
         for (char& ch : name)
             if (!std::isalnum(static_cast<unsigned char>(ch)))
                 ch = '_';

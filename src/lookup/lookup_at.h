@@ -10,6 +10,7 @@ namespace meanflux {
 //           day, month, year  the calendar date
 // Returned: mean_flux_values  as read_mean_flux
 // Returns:  as read_mean_flux.
-int read_mean_flux_at(int fd, int day, int month, int year, double mean_flux_values[14]) noexcept;
+[[nodiscard]] int read_mean_flux_at(int fd, int day, int month, int year,
+                                    double mean_flux_values[14]) noexcept;
 
 } // namespace meanflux

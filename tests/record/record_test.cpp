@@ -1,4 +1,4 @@
-#include "meanflux/record.h"
+#include "record/format.h"
 
 #include <gtest/gtest.h>
 

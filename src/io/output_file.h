@@ -23,7 +23,7 @@ struct output_file {
 //              created file gets (0666 less the umask).
 //           3. Until finished or abandoned, the temporary file is removed if the process is
 //              stopped by one of the signals that remove_output_on_signals() covers.
-int begin_output(const char* name, output_file& file) noexcept;
+[[nodiscard]] int begin_output(const char* name, output_file& file) noexcept;
 
 enum class finish_status {
     done,
@@ -38,7 +38,8 @@ enum class finish_status {
 //           file          closed and forgotten on return, whatever the result
 // Returned: error_number  errno of the step that failed
 // Returns:  the result.  On failure the temporary file is removed and `name` is untouched.
-finish_status finish_output(output_file& file, const char* name, int& error_number) noexcept;
+[[nodiscard]] finish_status finish_output(output_file& file, const char* name,
+                                          int& error_number) noexcept;
 
 // Close and remove the temporary file; `name` is untouched.
 void abandon_output(output_file& file) noexcept;

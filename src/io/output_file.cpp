@@ -1,4 +1,4 @@
-#include "meanflux/output_file.h"
+#include "io/output_file.h"
 
 #include <cerrno>
 #include <csignal>

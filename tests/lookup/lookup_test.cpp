@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::scratch_dir;
 
-using values = std::array<double, 14>;
+using values = std::array<double, mean_flux_entries>;
 
 // Values that no record holds, to see which entries a lookup wrote.
 constexpr values untouched{-1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11, -12, -13, -14};
@@ -74,7 +74,7 @@ TEST_F(Lookup, EveryDayOfACombinedFileOfThreeYears)
                                       static_cast<int>(date.month),
                                       static_cast<int>(date.year),
                                       v.data()),
-                  0)
+                  mean_flux_found)
             << n;
         ASSERT_EQ(v, values_of(body.substr(49 * n, 49))) << n;
     }
@@ -88,21 +88,21 @@ TEST_F(Lookup, TheEndsOfTheRange)
         const char* what;
     };
     constexpr Case cases[] = {
-        {1, 1, 1980, 0, "first day, at offset 12"},
-        {2, 1, 1980, 0, "second day, at offset 61"},
-        {31, 12, 1980, 0, "last day, at offset 17897"},
-        {31, 12, 1979, -1, "the day before the range"},
-        {1, 1, 1981, -1, "the day after it"},
+        {1, 1, 1980, mean_flux_found, "first day, at offset 12"},
+        {2, 1, 1980, mean_flux_found, "second day, at offset 61"},
+        {31, 12, 1980, mean_flux_found, "last day, at offset 17897"},
+        {31, 12, 1979, mean_flux_out_of_range, "the day before the range"},
+        {1, 1, 1981, mean_flux_out_of_range, "the day after it"},
     };
     for (const auto& c : cases) {
         values v = untouched;
         EXPECT_EQ(lookup(file, c.day, c.month, c.year, v), c.result) << c.what;
-        if (c.result != 0) {
+        if (c.result != mean_flux_found) {
             EXPECT_EQ(v, untouched) << c.what;
         }
     }
     values v = untouched;
-    ASSERT_EQ(lookup(file, 31, 12, 1980, v), 0);
+    ASSERT_EQ(lookup(file, 31, 12, 1980, v), mean_flux_found);
     EXPECT_EQ(v, values_of(y1980.substr(17897 - 12, 49)));
 }
 
@@ -114,29 +114,39 @@ TEST_F(Lookup, HeaderLines)
         const char* what;
     };
     const Case cases[] = {
-        {"1095711322\r\n", 0, 0, "the two numbers run together"},
-        {"10957 11322\r\n", 0, 0, "a blank between them"},
+        {"1095711322\r\n", mean_flux_found, mean_flux_found, "the two numbers run together"},
+        {"10957 11322\r\n", mean_flux_found, mean_flux_found, "a blank between them"},
         {"   10957   11322 and a remark of any length that runs on past fifty characters\r\n",
-         0,
-         0,
+         mean_flux_found,
+         mean_flux_found,
          "a long header line is skipped whole"},
-        {"1095711322" + std::string(300, '-') + "\r\n", 0, 0, "a header of 312 characters"},
-        {"1095711322\n", 0, 0, "a header ended by LF alone: the records start after it"},
-        {"1132210957\r\n", -1, -1, "the first number beyond the last: nothing is in range"},
-        {"10957\r\n", -2, -2, "one number"},
-        {"day numbers\r\n", -2, -2, "no number"},
+        {"1095711322" + std::string(300, '-') + "\r\n",
+         mean_flux_found,
+         mean_flux_found,
+         "a header of 312 characters"},
+        {"1095711322\n",
+         mean_flux_found,
+         mean_flux_found,
+         "a header ended by LF alone: the records start after it"},
+        {"1132210957\r\n",
+         mean_flux_out_of_range,
+         mean_flux_out_of_range,
+         "the first number beyond the last: nothing is in range"},
+        {"10957\r\n", mean_flux_no_file, mean_flux_no_file, "one number"},
+        {"day numbers\r\n", mean_flux_no_file, mean_flux_no_file, "no number"},
     };
     for (const auto& c : cases) {
         values v = untouched;
         EXPECT_EQ(lookup(c.header + y1980, 1, 1, 1980, v), c.result_first_day) << c.what;
         EXPECT_EQ(lookup(c.header + y1980, 31, 12, 1980, v), c.result_last_day) << c.what;
-        if (c.result_first_day != 0) {
+        if (c.result_first_day != mean_flux_found) {
             EXPECT_EQ(v, untouched) << c.what;
         }
     }
     values v = untouched;
-    EXPECT_EQ(lookup("", 1, 1, 1980, v), -2) << "an empty file";
-    EXPECT_EQ(read_mean_flux_file((dir / "none.dat").c_str(), 1, 1, 1980, v.data()), -2);
+    EXPECT_EQ(lookup("", 1, 1, 1980, v), mean_flux_no_file) << "an empty file";
+    EXPECT_EQ(read_mean_flux_file((dir / "none.dat").c_str(), 1, 1, 1980, v.data()),
+              mean_flux_no_file);
     EXPECT_EQ(v, untouched);
 }
 
@@ -154,29 +164,44 @@ TEST_F(Lookup, BodiesThatDoNotHoldEveryRecordInPlace)
         const char* what;
     };
     const Case cases[] = {
-        {without_1_march, 29, 2, 1980, 0, "days before the missing record are found"},
-        {without_1_march, 1, 1, 1980, 0, ""},
-        {without_1_march, 1, 3, 1980, 1, "the missing day"},
-        {without_1_march, 15, 7, 1980, 1, "every later day is out of place"},
-        {without_1_march, 31, 12, 1980, 1, "the last day's place is past the end"},
-        {lf, 1, 1, 1980, 0, "LF line ends: the first record is in place"},
-        {lf, 2, 1, 1980, 1, "but no other"},
-        {"", 1, 1, 1980, 1, "an empty body"},
-        {y1980.substr(0, 100 * 49 + 20), 11, 4, 1980, 1, "a truncated body: the day after"},
-        {y1980.substr(0, 100 * 49 + 20), 9, 4, 1980, 0, "the record before the cut"},
-        {y1980.substr(0, 100 * 49 + 3), 10, 4, 1980, 1, "a record too short for its day number"},
+        {without_1_march, 29, 2, 1980, mean_flux_found, "days before the missing record are found"},
+        {without_1_march, 1, 1, 1980, mean_flux_found, ""},
+        {without_1_march, 1, 3, 1980, mean_flux_no_record, "the missing day"},
+        {without_1_march, 15, 7, 1980, mean_flux_no_record, "every later day is out of place"},
+        {without_1_march,
+         31,
+         12,
+         1980,
+         mean_flux_no_record,
+         "the last day's place is past the end"},
+        {lf, 1, 1, 1980, mean_flux_found, "LF line ends: the first record is in place"},
+        {lf, 2, 1, 1980, mean_flux_no_record, "but no other"},
+        {"", 1, 1, 1980, mean_flux_no_record, "an empty body"},
+        {y1980.substr(0, 100 * 49 + 20),
+         11,
+         4,
+         1980,
+         mean_flux_no_record,
+         "a truncated body: the day after"},
+        {y1980.substr(0, 100 * 49 + 20), 9, 4, 1980, mean_flux_found, "the record before the cut"},
+        {y1980.substr(0, 100 * 49 + 3),
+         10,
+         4,
+         1980,
+         mean_flux_no_record,
+         "a record too short for its day number"},
     };
     for (const auto& c : cases) {
         values v = untouched;
         EXPECT_EQ(lookup(header + c.body, c.day, c.month, c.year, v), c.result) << c.what;
-        if (c.result != 0) {
+        if (c.result != mean_flux_found) {
             EXPECT_EQ(v, untouched) << c.what;
         }
     }
 
     // The record cut short keeps the caller's values where its text stops.
     values cut = untouched;
-    EXPECT_EQ(lookup(header + y1980.substr(0, 100 * 49 + 19), 10, 4, 1980, cut), 0);
+    EXPECT_EQ(lookup(header + y1980.substr(0, 100 * 49 + 19), 10, 4, 1980, cut), mean_flux_found);
     values expected = values_of(record_of_1980(100));
     for (int i = 7; i < 14; ++i)
         expected[i] = untouched[i];
@@ -184,8 +209,8 @@ TEST_F(Lookup, BodiesThatDoNotHoldEveryRecordInPlace)
 
     // A header without line end, and nothing after it.
     values v = untouched;
-    EXPECT_EQ(lookup("1095711322", 1, 1, 1980, v), 1);
-    EXPECT_EQ(lookup("1095711322", 1, 1, 1981, v), -1);
+    EXPECT_EQ(lookup("1095711322", 1, 1, 1980, v), mean_flux_no_record);
+    EXPECT_EQ(lookup("1095711322", 1, 1, 1981, v), mean_flux_out_of_range);
 }
 
 TEST_F(Lookup, FieldsOfARecord)
@@ -212,15 +237,16 @@ TEST_F(Lookup, FieldsOfARecord)
     };
     for (const auto& c : cases) {
         values v = untouched;
-        EXPECT_EQ(lookup("0036500365\r\n" + c.record + "\r\n", 1, 1, 1951, v), 0) << c.what;
+        EXPECT_EQ(lookup("0036500365\r\n" + c.record + "\r\n", 1, 1, 1951, v), mean_flux_found)
+            << c.what;
         EXPECT_EQ(v, c.expected) << c.what;
     }
 
     values v = untouched;
     ASSERT_EQ(
         lookup("0036500365\r\n0036517 3 0 710132030213 12  nan  nan  nan  nan\r\n", 1, 1, 1951, v),
-        0);
-    for (int i = 10; i < 14; ++i)
+        mean_flux_found);
+    for (int i = entry_flux_obs; i <= entry_arith_mean; ++i)
         EXPECT_TRUE(std::isnan(v[i])) << "a mean that could not be formed, entry " << i;
 }
 
@@ -232,7 +258,7 @@ TEST_F(Lookup, ReadsMeanFluxDatInTheCurrentDirectory)
     values v = untouched;
     const int found = read_mean_flux(29, 2, 1980, v.data());
     fs::current_path(before);
-    EXPECT_EQ(found, 0);
+    EXPECT_EQ(found, mean_flux_found);
     EXPECT_EQ(v, values_of(record_of_1980(59)));
 }
 
@@ -259,7 +285,8 @@ TEST_F(Lookup, LeavesNoFileOpen)
         ++seen[read_mean_flux_file(header.c_str(), 1, 1, 1980, v.data())];
     }
     EXPECT_EQ(open_descriptors(), before);
-    for (const int result : {0, 1, -1, -2})
+    for (const int result :
+         {mean_flux_found, mean_flux_no_record, mean_flux_out_of_range, mean_flux_no_file})
         EXPECT_GT(seen[result], 0) << "every path was taken: " << result;
 }
 

@@ -1,4 +1,4 @@
-#include "meanflux/writer.h"
+#include "yearly/writer.h"
 
 #include "flux/distance.h"
 #include "support/index_lines.h"
@@ -53,7 +53,8 @@ struct writing {
         init_gauss_w(gauss_w);
         const std::string a = path(year - 1, ".dat"), b = path(year, ".dat"),
                           c = path(year + 1, ".dat");
-        load_daily_series({a.c_str(), b.c_str(), c.c_str()}, series, line_buf);
+        EXPECT_EQ(load_daily_series({a.c_str(), b.c_str(), c.c_str()}, series, line_buf).status,
+                  load_status::loaded);
         distance_pass(series);
     }
     std::string path(int year, const char* suffix) const

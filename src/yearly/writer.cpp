@@ -1,8 +1,8 @@
-#include "meanflux/writer.h"
+#include "yearly/writer.h"
 
-#include "input/file_handle.h"
-#include "meanflux/output_file.h"
-#include "meanflux/record.h"
+#include "io/file_handle.h"
+#include "io/output_file.h"
+#include "record/format.h"
 
 #include <meanflux/calendar.h>
 

@@ -49,9 +49,9 @@ struct write_result {
 // Returns:  written, read_error or write_error.
 // Notes:    Every line that the reading rule yields gives one record; a last line without a line
 //           end gives none.  The first failure stops the writing.
-write_status write_records(std::FILE* in, std::FILE* out, calendar_anchors anchors,
-                           const daily_series& series, const gauss_table& gauss_w,
-                           line_buffer& line_buf, write_result& result) noexcept;
+[[nodiscard]] write_status write_records(std::FILE* in, std::FILE* out, calendar_anchors anchors,
+                                         const daily_series& series, const gauss_table& gauss_w,
+                                         line_buffer& line_buf, write_result& result) noexcept;
 
 // Write the yearly mean-flux file of year y.
 //
@@ -66,8 +66,9 @@ write_status write_records(std::FILE* in, std::FILE* out, calendar_anchors ancho
 // Notes:    The records go to a temporary file beside ano_mean, which replaces ano_mean only
 //           when everything has been written and closed without error; on any failure an
 //           existing ano_mean is left exactly as it was and no temporary file remains.
-write_result write_mean_flux(int y, int y_before, const char* ano, const char* ano_mean,
-                             const daily_series& series, const gauss_table& gauss_w,
-                             line_buffer& line_buf) noexcept;
+[[nodiscard]] write_result write_mean_flux(int y, int y_before, const char* ano,
+                                           const char* ano_mean, const daily_series& series,
+                                           const gauss_table& gauss_w,
+                                           line_buffer& line_buf) noexcept;
 
 } // namespace meanflux

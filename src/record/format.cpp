@@ -1,6 +1,4 @@
-#include "meanflux/record.h"
-
-#include "input/scan_field.h"
+#include "record/format.h"
 
 #include <cmath>
 #include <cstdio>
@@ -24,15 +22,6 @@ void copy_activity_text(const line_buffer& line, activity_text& text) noexcept
     };
     copy(kp_text_first, kp_text_last);
     copy(ap_text_first, ap_text_last);
-}
-
-void scan_record_values(std::span<char> line, std::span<double, 14> values) noexcept
-{
-    for (std::size_t i = 0; i < value_fields.size(); ++i) {
-        double value = 0.0;
-        if (scan_field(line, value_fields[i].first, value_fields[i].last, "%lf", &value) == 1)
-            values[i] = i < kp_entries ? value / 10.0 : value;
-    }
 }
 
 namespace {

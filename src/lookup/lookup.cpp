@@ -1,6 +1,6 @@
-#include "input/scan_field.h"
-#include "meanflux/lookup_at.h"
-#include "meanflux/record.h"
+#include "io/file_handle.h"
+#include "lookup/lookup_at.h"
+#include "record/record.h"
 
 #include <meanflux/calendar.h>
 #include <meanflux/lookup.h>
@@ -18,19 +18,6 @@
 namespace meanflux {
 
 namespace {
-
-// An open file descriptor, closed when its owner goes out of scope.
-struct descriptor {
-    int fd;
-    explicit descriptor(const char* name) noexcept : fd(::open(name, O_RDONLY | O_CLOEXEC)) {}
-    ~descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    descriptor(const descriptor&) = delete;
-    descriptor& operator=(const descriptor&) = delete;
-};
 
 // Read up to `count` bytes at `offset`, as many as the file holds there; -1 on failure.
 ssize_t read_at(int fd, char* buf, std::size_t count, off_t offset) noexcept
@@ -60,15 +47,6 @@ std::size_t cut_line(char* buf, std::size_t got, std::size_t room) noexcept
     return n;
 }
 
-// Number of characters before the line end (or the end of what was read).
-std::size_t text_length(const char* line, std::size_t length) noexcept
-{
-    std::size_t n = 0;
-    while (n < length && line[n] != '\0' && line[n] != '\r' && line[n] != '\n')
-        ++n;
-    return n;
-}
-
 // Bytes taken at a time while looking for the end of the header line.
 constexpr std::size_t header_chunk = 128;
 // The part of the header line scanned for the day range: at most 49 characters.
@@ -85,7 +63,7 @@ bool read_header(int fd, int& first, int& last, off_t& data_start) noexcept
     off_t chunk_start = 0;
     const void* lf = std::memchr(chunk.data(), '\n', static_cast<std::size_t>(got));
     std::array<char, header_room + 1> header{};
-    std::memcpy(header.data(), chunk.data(), std::min<std::size_t>(got, header_room));
+    std::memcpy(header.data(), chunk.data(), std::min(static_cast<std::size_t>(got), header_room));
     cut_line(header.data(), static_cast<std::size_t>(got), header_room);
     if (std::sscanf(header.data(), "%5d%5d", &first, &last) != 2)
         return false;
@@ -107,9 +85,9 @@ int read_mean_flux_file(const char* file_name, int day, int month, int year,
                         double mean_flux_values[14]) noexcept
 {
     const descriptor file(file_name);
-    if (file.fd < 0)
+    if (!file)
         return mean_flux_no_file;
-    return read_mean_flux_at(file.fd, day, month, year, mean_flux_values);
+    return read_mean_flux_at(file.fd(), day, month, year, mean_flux_values);
 }
 
 int read_mean_flux_at(int fd, int day, int month, int year, double mean_flux_values[14]) noexcept
@@ -129,18 +107,18 @@ int read_mean_flux_at(int fd, int day, int month, int year, double mean_flux_val
     const std::int64_t offset =
         static_cast<std::int64_t>(data_start) +
         (static_cast<std::int64_t>(d) - static_cast<std::int64_t>(first)) * record_stride;
-    constexpr std::size_t record_room = record_length + 1;
-    record_line line{};
-    const ssize_t got = read_at(fd, line.data(), record_room, static_cast<off_t>(offset));
+    constexpr std::size_t record_read = record_length + 1;
+    std::array<char, record_read + 1> buffer{};
+    const ssize_t got = read_at(fd, buffer.data(), record_read, static_cast<off_t>(offset));
     if (got <= 0)
         return mean_flux_no_record; // the file ends before the day's record
-    const std::size_t length = cut_line(line.data(), static_cast<std::size_t>(got), record_room);
+    const std::string_view line(
+        buffer.data(), cut_line(buffer.data(), static_cast<std::size_t>(got), record_read));
     int found = 0;
-    if (text_length(line.data(), length) < static_cast<std::size_t>(day_field.last + 1) ||
-        scan_field(line, day_field.first, day_field.last, "%d", &found) != 1 || found != d)
+    if (!scan_record_day(line, found) || found != d)
         return mean_flux_no_record;
 
-    std::array<double, 14> values{};
+    std::array<double, mean_flux_entries> values{};
     std::copy_n(mean_flux_values, values.size(), values.begin());
     scan_record_values(line, values);
     std::copy(values.begin(), values.end(), mean_flux_values);
