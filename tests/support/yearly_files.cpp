@@ -34,7 +34,7 @@ std::string combined_mean_flux(const fs::path& dir, int first_year, int last_yea
     char header[32];
     std::snprintf(header,
                   sizeof header,
-                  "%5d%5d\r\n",
+                  "%05d%05d\r\n",
                   day_number(1, 1, first_year),
                   day_number(31, 12, last_year));
     std::string text = header;

@@ -15,7 +15,7 @@ std::filesystem::path real_year(int year);
 std::string yearly_mean_flux(const std::filesystem::path& dir, int year);
 
 // A combined mean-flux data file: the header line with the first and last day numbers
-// ("%5d%5d" and CR LF), then the records of the years from `first_year` to `last_year`.
+// ("%05d%05d" and CR LF), then the records of the years from `first_year` to `last_year`.
 std::string combined_mean_flux(const std::filesystem::path& dir, int first_year, int last_year);
 
 } // namespace meanflux::test
