@@ -2,24 +2,39 @@
 
 #include "io/output_file.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 
 namespace meanflux {
 
-int read_whole_file(const char* name, std::string& bytes)
+whole_file_result read_whole_file(const char* name, std::size_t limit, std::string& bytes)
 {
     bytes.clear();
+    whole_file_result result;
     std::FILE* f = std::fopen(name, "rb");
-    if (f == nullptr)
-        return errno;
-    char buf[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.append(buf, n);
-    const int error_number = std::ferror(f) ? (errno != 0 ? errno : EIO) : 0;
+    if (f == nullptr) {
+        result.status = whole_file_status::cannot_read;
+        result.error_number = errno;
+        return result;
+    }
+    std::array<char, 1 << 16> buf;
+    std::size_t n = 0;
+    while ((n = std::fread(buf.data(), 1, buf.size(), f)) > 0) {
+        if (n > limit - bytes.size()) {
+            result.status = whole_file_status::too_large;
+            break;
+        }
+        bytes.append(buf.data(), n);
+    }
+    if (result.status == whole_file_status::read && std::ferror(f)) {
+        result.status = whole_file_status::cannot_read;
+        result.error_number = errno != 0 ? errno : EIO;
+    }
     std::fclose(f);
-    return error_number;
+    if (result.status != whole_file_status::read)
+        bytes.clear();
+    return result;
 }
 
 int write_whole_file(const char* name, std::string_view bytes) noexcept

@@ -1,15 +1,33 @@
 // Whole files read into memory and written in one piece.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace meanflux {
 
-// Read a whole file into `bytes`.
+enum class whole_file_status {
+    read,        // the whole file is in memory
+    cannot_read, // it could not be opened or read: error_number tells why
+    too_large,   // it holds more than the limit: nothing of it is kept
+};
+
+struct whole_file_result {
+    whole_file_status status = whole_file_status::read;
+    int error_number = 0; // errno of the failed open or read
+};
+
+// Read a whole file into `bytes`, up to a limit.
 //
-// Returns:  0, or the errno value that tells why it could not be read.
-[[nodiscard]] int read_whole_file(const char* name, std::string& bytes);
+// Given:    name   the file (a regular file, a pipe or a device alike)
+//           limit  the most bytes a file of its kind can hold
+// Returned: bytes  its contents; empty unless the result is `read`
+// Returns:  read, cannot_read or too_large.
+// Notes:    Reading stops as soon as the limit is passed, so an endless input (/dev/zero, a
+//           pipe that never ends) costs no more than the limit in time and memory.
+[[nodiscard]] whole_file_result read_whole_file(const char* name, std::size_t limit,
+                                                std::string& bytes);
 
 // Write `bytes` to `name` through a temporary file that takes the name only when complete.
 //

@@ -36,6 +36,9 @@ constexpr const char* help =
     "\n"
     "exit status: 0 written, 1 the files hold no record, 2 usage or file error\n";
 
+// The most an input can hold: the records of every day number from 0 to 99999.
+constexpr std::size_t max_input_bytes = 100000 * static_cast<std::size_t>(record_stride);
+
 } // namespace
 
 bool check_records(std::string_view bytes, int expected_day, records_check& check)
@@ -108,8 +111,18 @@ int combine_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     int first_day = -1, last_day = -1;
     for (int i = optind; i < argc; ++i) {
         std::string bytes;
-        if (const int error_number = read_whole_file(argv[i], bytes); error_number != 0) {
-            std::fprintf(err, "%s: %s: %s\n", program, argv[i], std::strerror(error_number));
+        const whole_file_result read = read_whole_file(argv[i], max_input_bytes, bytes);
+        if (read.status == whole_file_status::too_large) {
+            std::fprintf(err,
+                         "%s: %s: more than %zu bytes, more than a combined file can hold; "
+                         "nothing written\n",
+                         program,
+                         argv[i],
+                         max_input_bytes);
+            return exit_usage_or_file;
+        }
+        if (read.status != whole_file_status::read) {
+            std::fprintf(err, "%s: %s: %s\n", program, argv[i], std::strerror(read.error_number));
             return exit_usage_or_file;
         }
         records_check check;

@@ -1,6 +1,6 @@
 #include "tools/lookup_command.h"
 
-#include "io/whole_file.h"
+#include "io/file_handle.h"
 #include "tools/command_line.h"
 
 #include <meanflux/meanflux.h>
@@ -148,10 +148,12 @@ int lookup_main(int argc, char** argv, std::FILE* out, std::FILE* err)
             status = exit_not_there;
             break;
         default: {
-            std::string bytes;
-            const int error_number = read_whole_file(file, bytes);
-            if (error_number != 0)
-                std::fprintf(err, "%s: %s: %s\n", program, file, std::strerror(error_number));
+            // Open the file once more only to tell why the lookup could not use it: a file that
+            // opens has a header line without a day range.
+            errno = 0;
+            const descriptor opened(file);
+            if (!opened)
+                std::fprintf(err, "%s: %s: %s\n", program, file, std::strerror(errno));
             else
                 std::fprintf(err, "%s: %s: no day range in its header line\n", program, file);
             return exit_usage_or_file;

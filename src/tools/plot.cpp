@@ -358,8 +358,20 @@ int plot_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         return usage_error(err, texts, "one input file is needed");
     const char* input = argv[optind];
     std::string bytes;
-    if (const int error_number = read_whole_file(input, bytes); error_number != 0) {
-        std::fprintf(err, "%s: %s: %s\n", program, input, std::strerror(error_number));
+    // A combined file holds a header line and at most 100000 records (day numbers 0 to 99999);
+    // a yearly file before 1950 has records one character longer.
+    constexpr std::size_t max_input_bytes = 4096 + 100000 * 50;
+    const whole_file_result read = read_whole_file(input, max_input_bytes, bytes);
+    if (read.status == whole_file_status::too_large) {
+        std::fprintf(err,
+                     "%s: %s: more than %zu bytes, more than a mean-flux file can hold\n",
+                     program,
+                     input,
+                     max_input_bytes);
+        return exit_usage_or_file;
+    }
+    if (read.status != whole_file_status::read) {
+        std::fprintf(err, "%s: %s: %s\n", program, input, std::strerror(read.error_number));
         return exit_usage_or_file;
     }
     std::vector<chart_day> days;
