@@ -675,18 +675,22 @@ std::string chart_svg(const std::vector<chart_day>& days, const chart_source& so
                        "observed at the Earth's distance from the Sun and adjusted to 1 AU, with "
                        "its Gaussian (J77) and arithmetic (J70) centred means. Below: the daily "
                        "geomagnetic index Ap as bars (scale on the left) and the eight 3-hourly "
-                       "Kp values as a step line (scale on the right, 0 to 9); storm days, with a "
-                       "Kp of 5 or more, stand out in red. From the mean-flux file " +
-                       source.file + ": " + std::to_string(days.size()) + " records, " +
-                       date_text(first) + " to " + date_text(last) + ".";
-    if (!source.index_dir.empty())
-        desc += " Days without observation, after the yearly daily index files in " +
-                source.index_dir + ": " +
-                std::to_string(
-                    std::count_if(days.begin(),
-                                  days.end(),
-                                  [](const chart_day& d) { return d.without_observation; })) +
-                ", marked where their flux was filled in.";
+                       "Kp values as a step line (scale on the right, 0 to 9), the storm level of "
+                       "Kp 5 and more shaded" +
+                       std::string(scale.thinned ? "" : ", the Ap bars of storm days in red") +
+                       ". From the mean-flux file " + source.file + ": " +
+                       std::to_string(days.size()) + " records, " + date_text(first) + " to " +
+                       date_text(last) + ".";
+    if (!source.index_dir.empty()) {
+        const auto unobserved = std::count_if(
+            days.begin(), days.end(), [](const chart_day& d) { return d.without_observation; });
+        desc += " The yearly daily index files in \"" + source.index_dir + "\" show ";
+        if (unobserved == 0)
+            desc += "no day without observation.";
+        else
+            desc += std::to_string(unobserved) + (unobserved == 1 ? " day" : " days") +
+                    " without observation, marked where a flux was filled in.";
+    }
     if (scale.thinned)
         desc += " Each of the " + std::to_string(chart_columns) +
                 " columns of the drawing stands for " + duration_text(column_days) +

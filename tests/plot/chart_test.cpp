@@ -70,7 +70,9 @@ TEST(Chart, ADayWithoutObservationBreaksTheObservedFluxAndIsMarked)
     EXPECT_EQ(count(path_of(svg, "j77"), "M"), 1u);
     EXPECT_EQ(count(svg, "<circle cx=\""), 2u) << "the marker and its legend entry";
     EXPECT_TRUE(has(svg, ">day without observation</text>"));
-    EXPECT_TRUE(has(svg, "in data: 1, marked where their flux was filled in.</desc>"));
+    EXPECT_TRUE(has(svg,
+                    "in &quot;data&quot; show 1 day without observation, marked where a flux was "
+                    "filled in.</desc>"));
 
     // Without the daily index files nothing is known about the days, and nothing is said.
     days[10].without_observation = false;
