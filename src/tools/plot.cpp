@@ -8,6 +8,7 @@
 #include <meanflux/calendar.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <getopt.h>
 #include <string>
@@ -95,7 +96,11 @@ int read_options(int argc, char** argv, std::FILE* out, std::FILE* err, plot_opt
             (c == 'f' ? options.from : options.to) = day_number(date.day, date.month, date.year);
             break;
         case 'h':
-            std::fputs(help, out);
+            // A help that does not reach the reader is a failure like any other.
+            if (std::fputs(help, out) == EOF || std::fflush(out) != 0) {
+                std::fprintf(err, "%s: standard output: %s\n", program, std::strerror(errno));
+                return exit_usage_or_file;
+            }
             return exit_ok;
         default:
             std::fputs(usage, err);
@@ -199,7 +204,7 @@ int plot_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     }
     chart_source source{input, ""};
     if (options.index_dir != nullptr) {
-        source.index_dir = options.index_dir;
+        source.index_dir = *options.index_dir != '\0' ? options.index_dir : ".";
         if (const index_result r = mark_days_without_observation(source.index_dir, days);
             r.status != index_status::read)
             return index_error(err, r);

@@ -287,6 +287,13 @@ TEST(Plot, UsageAndFiles)
     const program_result help = run_command("meanflux-plot", {"--help"}, dir.path());
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("the flux axis starts at 0 when"), std::string::npos);
+    // A help that cannot be written is not a success.
+    run_options full;
+    full.stdout_path = "/dev/full";
+    const program_result lost = run_program(
+        fs::path(MEANFLUX_COMMANDS) / "meanflux-plot", {"--help"}, dir.path(), "", full);
+    EXPECT_EQ(lost.status, 2);
+    EXPECT_EQ(lost.err, "meanflux-plot: standard output: No space left on device\n");
 }
 
 } // namespace
