@@ -1,0 +1,268 @@
+#include <meanflux/meanflux.h>
+
+#include "support/run_program.h"
+#include "support/yearly_files.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <utility>
+
+namespace meanflux {
+namespace {
+
+using test::scratch_dir;
+using values = std::array<double, mean_flux_entries>;
+
+// Values that no record holds, to see which entries a lookup wrote.
+constexpr values untouched{-1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11, -12, -13, -14};
+
+// The table and the file lookup give the same result and the same array, bit for bit (a "nan"
+// field included), for day number n.
+::testing::AssertionResult same_as_file(const mean_flux_table& table, const std::string& file,
+                                        int n)
+{
+    const date_record date = civil_date(n);
+    const int day = static_cast<int>(date.day), month = static_cast<int>(date.month),
+              year = static_cast<int>(date.year);
+    values from_file = untouched, from_table = untouched;
+    const int file_result = read_mean_flux_file(file.c_str(), day, month, year, from_file.data());
+    const int table_result = find_mean_flux(table, day, month, year, from_table.data());
+    if (file_result != table_result)
+        return ::testing::AssertionFailure()
+               << "day " << n << ": file " << file_result << ", table " << table_result;
+    if (std::memcmp(from_file.data(), from_table.data(), sizeof from_file) != 0)
+        return ::testing::AssertionFailure() << "day " << n << ": the arrays differ";
+    return ::testing::AssertionSuccess();
+}
+
+class Table : public ::testing::Test {
+  protected:
+    // The combined file of 1950-2017 from the real yearly files, made once: 68 runs.
+    static void SetUpTestSuite()
+    {
+        years = new scratch_dir;
+        long_file = new std::string(test::combined_mean_flux(years->path(), 1950, 2017));
+        years->write("1950-2017.dat", *long_file);
+    }
+    static void TearDownTestSuite()
+    {
+        delete long_file;
+        delete years;
+    }
+    static std::string long_path() { return (*years / "1950-2017.dat").string(); }
+
+    // Write `text` as a file and load it.
+    int load(const std::string& text, mean_flux_table& table)
+    {
+        dir.write("combined.dat", text);
+        return load_mean_flux_table(path().c_str(), table);
+    }
+    std::string path() const { return (dir / "combined.dat").string(); }
+
+    static inline scratch_dir* years = nullptr;
+    static inline std::string* long_file = nullptr;
+    scratch_dir dir;
+};
+
+TEST_F(Table, EveryDayOf1950To2017AsTheFileLookupGivesIt)
+{
+    mean_flux_table table;
+    ASSERT_EQ(load_mean_flux_table(long_path().c_str(), table), mean_flux_found);
+    const int first = day_number(1, 1, 1950), last = day_number(31, 12, 2017);
+    ASSERT_EQ(long_file->substr(0, 12), "0000024836\r\n");
+    for (int n = first - 3; n <= last + 3; ++n)
+        ASSERT_TRUE(same_as_file(table, long_path(), n));
+    values v = untouched;
+    ASSERT_EQ(find_mean_flux(table, 14, 7, 1980, v.data()), mean_flux_found);
+    EXPECT_EQ(v[entry_flux_obs], 202.9) << "the README's example day";
+    EXPECT_EQ(v[entry_kp_first], 2.3);
+}
+
+// A damaged copy of a file: records left out, LF line ends, records cut short, stray and
+// overwritten bytes, blank and "nan" fields, a cut-off file, another header.
+std::string damaged(std::string text, std::mt19937& random)
+{
+    const auto pick = [&random](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n == 0 ? 0 : n - 1)(random);
+    };
+    const auto record_start = [&](const std::string& t) {
+        const std::size_t header = t.find('\n') + 1;
+        return header + 49 * pick((t.size() - header) / 49 + 1);
+    };
+    constexpr std::string_view noise = "0123456789 .-+\r\n\0naeE";
+    const std::size_t damages = 1 + pick(4);
+    for (std::size_t k = 0; k < damages && text.size() > 20; ++k) {
+        const std::size_t at = std::min(record_start(text), text.size() - 1);
+        switch (pick(9)) {
+        case 0: // a day left out
+            text.erase(at, 49);
+            break;
+        case 1: // LF line ends from here on, for a while
+            for (std::size_t i = at, n = 0; i < text.size() && n < 200; ++i)
+                if (text[i] == '\r' && (++n, true))
+                    text.erase(i, 1);
+            break;
+        case 2: // a record cut short
+            text.erase(at + pick(48), 1 + pick(40));
+            break;
+        case 3: // stray bytes
+            text.insert(at + pick(49), std::string(1 + pick(3), noise[pick(noise.size())]));
+            break;
+        case 4: // bytes overwritten
+            for (std::size_t i = 0, n = 1 + pick(6); i < n; ++i)
+                text[std::min(at + pick(49), text.size() - 1)] = noise[pick(noise.size())];
+            break;
+        case 5: // a blank field
+            text.replace(std::min(at + 5 + pick(40), text.size()), 3, "   ");
+            break;
+        case 6: // a flux field that holds no number
+            text.replace(std::min(at + 27 + 5 * pick(4), text.size()), 5, "  nan");
+            break;
+        case 7: // the file ends early
+            text.resize(at + pick(49));
+            break;
+        case 8: { // another range in the header
+            char header[32];
+            std::snprintf(header,
+                          sizeof header,
+                          "%5d%5d",
+                          10592 - 5 + static_cast<int>(pick(11)),
+                          11687 - 400 + static_cast<int>(pick(500)));
+            text.replace(0, 10, header);
+            break;
+        }
+        }
+    }
+    return text;
+}
+
+TEST_F(Table, DamagedFilesAsTheFileLookupGivesThem)
+{
+    // 1979 to 1981, the first three years of a combined file.
+    const std::size_t from = 12 + 49 * static_cast<std::size_t>(day_number(1, 1, 1979));
+    const std::string three_years =
+        "1059211687\r\n" + long_file->substr(from, 49 * std::size_t{1096});
+    std::mt19937 random(20240611);
+    for (int trial = 0; trial < 300; ++trial) {
+        const std::string text = damaged(three_years, random);
+        mean_flux_table table;
+        const int loaded = load(text, table);
+        ASSERT_TRUE(loaded == mean_flux_found || loaded == mean_flux_no_file) << trial;
+        for (int n = 10592 - 6; n <= 11687 + 6; ++n)
+            ASSERT_TRUE(same_as_file(table, path(), n)) << "trial " << trial;
+    }
+}
+
+TEST_F(Table, FilesThatAreNoCombinedFile)
+{
+    struct Case {
+        std::string text;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"", "an empty file"},
+        {"10957\r\n", "one number in the header"},
+        {"day numbers\r\n", "no number"},
+        {"1095711322" + std::string(4087, '-'), "4097 bytes without a line end"},
+        {"1095711322" + std::string(4087, '-') + "\n" + long_file->substr(12, 49),
+         "the line end only at byte 4098"},
+    };
+    for (const auto& c : cases) {
+        mean_flux_table table;
+        EXPECT_EQ(load(c.text, table), mean_flux_no_file) << c.what;
+        EXPECT_TRUE(same_as_file(table, path(), 10957)) << c.what;
+    }
+    mean_flux_table table;
+    EXPECT_EQ(load_mean_flux_table((dir / "none.dat").c_str(), table), mean_flux_no_file);
+    EXPECT_EQ(load_mean_flux_table(dir.path().c_str(), table), mean_flux_no_file) << "a directory";
+    EXPECT_EQ(load_mean_flux_table(nullptr, table), mean_flux_no_file);
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(load_mean_flux_table((dir / "fifo").c_str(), table), mean_flux_no_file)
+        << "a FIFO without a writer: refused, not waited for";
+}
+
+TEST_F(Table, HeadersWithoutRecordsAndEmptyRanges)
+{
+    struct Case {
+        std::string text;
+        int first_day, last_day, after;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"1095711322",
+         mean_flux_no_record,
+         mean_flux_no_record,
+         mean_flux_out_of_range,
+         "a header without line end and nothing else"},
+        {"1095711322" + std::string(4086, '-'),
+         mean_flux_no_record,
+         mean_flux_no_record,
+         mean_flux_out_of_range,
+         "4096 bytes without a line end"},
+        {"1132210957\r\n" + long_file->substr(12, 49 * 400),
+         mean_flux_out_of_range,
+         mean_flux_out_of_range,
+         mean_flux_out_of_range,
+         "the first day after the last"},
+        {"-999999999\r\n",
+         mean_flux_no_record,
+         mean_flux_no_record,
+         mean_flux_no_record,
+         "the widest range a header can give"},
+    };
+    for (const auto& c : cases) {
+        mean_flux_table table;
+        EXPECT_EQ(load(c.text, table), mean_flux_found) << c.what;
+        values v = untouched;
+        EXPECT_EQ(find_mean_flux(table, 1, 1, 1980, v.data()), c.first_day) << c.what;
+        EXPECT_EQ(find_mean_flux(table, 31, 12, 1980, v.data()), c.last_day) << c.what;
+        EXPECT_EQ(find_mean_flux(table, 1, 1, 1981, v.data()), c.after) << c.what;
+        EXPECT_EQ(v, untouched) << c.what;
+    }
+}
+
+TEST_F(Table, EmptyTablesAndMoves)
+{
+    values v = untouched;
+    mean_flux_table empty;
+    EXPECT_EQ(find_mean_flux(empty, 1, 1, 1980, v.data()), mean_flux_no_file);
+
+    mean_flux_table loaded;
+    ASSERT_EQ(load_mean_flux_table(long_path().c_str(), loaded), mean_flux_found);
+    mean_flux_table moved(std::move(loaded));
+    EXPECT_EQ(find_mean_flux(loaded, 1, 1, 1980, v.data()), mean_flux_no_file) << "moved from";
+    EXPECT_EQ(v, untouched);
+    EXPECT_EQ(find_mean_flux(moved, 1, 1, 1980, v.data()), mean_flux_found);
+
+    mean_flux_table assigned;
+    assigned = std::move(moved);
+    EXPECT_EQ(find_mean_flux(assigned, 1, 1, 1980, v.data()), mean_flux_found);
+    EXPECT_EQ(find_mean_flux(moved, 1, 1, 1980, v.data()), mean_flux_no_file);
+
+    // A failed load leaves the table empty, not as it was.
+    v = untouched;
+    EXPECT_EQ(load("no header\r\n", assigned), mean_flux_no_file);
+    EXPECT_EQ(find_mean_flux(assigned, 1, 1, 1980, v.data()), mean_flux_no_file);
+    EXPECT_EQ(v, untouched);
+}
+
+TEST_F(Table, KeepsTheFileAsItWasWhenLoaded)
+{
+    const std::string file = "1095711322\r\n" + long_file->substr(12 + 49 * 10957, 49 * 366);
+    mean_flux_table table;
+    ASSERT_EQ(load(file, table), mean_flux_found);
+    values before = untouched;
+    ASSERT_EQ(find_mean_flux(table, 14, 7, 1980, before.data()), mean_flux_found);
+    dir.write("combined.dat", "1095711322\r\n");
+    values after = untouched;
+    EXPECT_EQ(find_mean_flux(table, 14, 7, 1980, after.data()), mean_flux_found);
+    EXPECT_EQ(after, before);
+}
+
+} // namespace
+} // namespace meanflux
