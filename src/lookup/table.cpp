@@ -78,39 +78,42 @@ bool usable_obs(const table_day& day) noexcept
 }
 
 // Form the 81-day mean of the observed flux for every day whose 81 days all have one: the sum
-// from day d - 40 to day d + 40 in ascending order, divided by 81.  The days are summed side by
-// side, offset after offset, so each day's sum is built in its own order and the loop runs over
-// contiguous values.
+// from day d - 40 to day d + 40 in ascending order, divided by 81.  Eight days are summed side by
+// side, each in its own order, so that their sums stay in registers.
 // Returns:  false when the working memory cannot be had.
 bool form_mean81(table_day* days, std::int64_t stored) noexcept
 {
     const auto n = static_cast<std::size_t>(stored);
     if (stored < mean81_days)
         return true;
-    std::unique_ptr<double[]> obs(new (std::nothrow) double[n]);
-    std::unique_ptr<double[]> sum(new (std::nothrow) double[n]);
-    if (!obs || !sum)
+    constexpr std::size_t half = mean81_half;
+    constexpr std::size_t lanes = 8;
+    // The observed fluxes, then room for a last block of eight that runs past the last day.
+    std::unique_ptr<double[]> obs(new (std::nothrow) double[n + lanes]);
+    if (!obs)
         return false;
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = 0; i < n; ++i)
         obs[i] = usable_obs(days[i]) ? days[i].values[entry_flux_obs] : 0.0;
-        sum[i] = 0.0;
-    }
-    const std::size_t half = mean81_half;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(mean81_days); ++k) {
-        const double* from = obs.get() + k; // day i - 40 + k, for the sum of day i
-        for (std::size_t i = half; i + half < n; ++i)
-            sum[i] += from[i - half];
-    }
+    for (std::size_t i = n; i < n + lanes; ++i)
+        obs[i] = 0.0;
+
     // Days without a usable flux within the window, kept as the window slides.
     int unusable = 0;
     for (std::size_t i = 0; i < static_cast<std::size_t>(mean81_days); ++i)
         unusable += usable_obs(days[i]) ? 0 : 1;
-    for (std::size_t i = half;; ++i) {
-        days[i].obs_mean81_known = unusable == 0;
-        days[i].obs_mean81 = sum[i] / static_cast<double>(mean81_days);
-        if (i + half + 1 >= n)
-            break;
-        unusable += (usable_obs(days[i + half + 1]) ? 0 : 1) - (usable_obs(days[i - half]) ? 0 : 1);
+    for (std::size_t block = half; block + half < n; block += lanes) {
+        std::array<double, lanes> sum{};
+        for (std::size_t k = 0; k < static_cast<std::size_t>(mean81_days); ++k)
+            for (std::size_t j = 0; j < lanes; ++j)
+                sum[j] += obs[block - half + j + k];
+        for (std::size_t j = 0; j < lanes && block + j + half < n; ++j) {
+            const std::size_t i = block + j;
+            days[i].obs_mean81_known = unusable == 0;
+            days[i].obs_mean81 = sum[j] / static_cast<double>(mean81_days);
+            if (i + half + 1 < n)
+                unusable +=
+                    (usable_obs(days[i + half + 1]) ? 0 : 1) - (usable_obs(days[i - half]) ? 0 : 1);
+        }
     }
     return true;
 }
