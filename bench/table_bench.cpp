@@ -47,7 +47,10 @@ struct long_file {
         path = dir / "mean_flux.dat";
         std::ofstream combined(path, std::ios::binary);
         char header[32];
-        std::snprintf(header, sizeof header, "%05d%05d\r\n", day_number(1, 1, first_year),
+        std::snprintf(header,
+                      sizeof header,
+                      "%05d%05d\r\n",
+                      day_number(1, 1, first_year),
                       day_number(31, 12, last_year));
         combined << header;
         gauss_table gauss_w{};
@@ -71,7 +74,8 @@ struct long_file {
         const int days = day_number(31, 12, last_year) - day_number(1, 1, first_year) + 1;
         for (int i = 0, n = 0; i < days; ++i, n = (n + 367) % days) {
             const date_record date = civil_date(n);
-            dates.push_back({static_cast<int>(date.day), static_cast<int>(date.month),
+            dates.push_back({static_cast<int>(date.day),
+                             static_cast<int>(date.month),
                              static_cast<int>(date.year)});
         }
     }
