@@ -3,6 +3,7 @@
 #include "input/scan_field.h"
 #include "lookup/damaged_file.h"
 #include "lookup/kp_ap.h"
+#include "lookup/real_years.h"
 #include "support/run_program.h"
 #include "support/yearly_files.h"
 
@@ -147,29 +148,16 @@ int reference_space_weather(const mean_flux_table& table, int day, double second
 
 class SpaceWeather : public ::testing::Test {
   protected:
-    // The combined file of 1950-2017 from the real yearly files, made once: 68 runs.
-    static void SetUpTestSuite()
+    // The table of the combined file of 1950-2017, loaded once.
+    static const mean_flux_table& long_table()
     {
-        years = new scratch_dir;
-        long_file = new std::string(test::combined_mean_flux(years->path(), 1950, 2017));
-        years->write("1950-2017.dat", *long_file);
-        long_table = new mean_flux_table;
-        ASSERT_EQ(load_mean_flux_table((*years / "1950-2017.dat").c_str(), *long_table),
-                  mean_flux_found);
-    }
-    static void TearDownTestSuite()
-    {
-        delete long_table;
-        delete long_file;
-        delete years;
-    }
-    // The records of the days first .. last of the long file, behind their header.
-    static std::string excerpt(int first, int last)
-    {
-        char header[32];
-        std::snprintf(header, sizeof header, "%05d%05d\r\n", first, last);
-        return header + long_file->substr(12 + 49 * static_cast<std::size_t>(first),
-                                          49 * static_cast<std::size_t>(last - first + 1));
+        static const mean_flux_table table = [] {
+            mean_flux_table t;
+            EXPECT_EQ(load_mean_flux_table(test::real_years(1950, 2017).path.c_str(), t),
+                      mean_flux_found);
+            return t;
+        }();
+        return table;
     }
     int load(const std::string& text, mean_flux_table& table)
     {
@@ -177,9 +165,6 @@ class SpaceWeather : public ::testing::Test {
         return load_mean_flux_table((dir / "combined.dat").c_str(), table);
     }
 
-    static inline scratch_dir* years = nullptr;
-    static inline std::string* long_file = nullptr;
-    static inline mean_flux_table* long_table = nullptr;
     scratch_dir dir;
 };
 
@@ -188,12 +173,12 @@ TEST_F(SpaceWeather, EveryDayOf1950To2017AsDefined)
     const int first = day_number(1, 1, 1950), last = day_number(31, 12, 2017);
     for (int n = first - 2; n <= last + 2; ++n)
         for (const double seconds : {0.0, 10799.0, 45000.5, 86399.0})
-            ASSERT_TRUE(as_defined(*long_table, n, seconds));
+            ASSERT_TRUE(as_defined(long_table(), n, seconds));
 }
 
 TEST_F(SpaceWeather, DamagedFilesAsDefined)
 {
-    const std::string three_years = excerpt(10592, 11687);
+    const std::string& three_years = test::real_years(1979, 1981).text;
     std::mt19937 random(19800714);
     for (int trial = 0; trial < 60; ++trial) {
         mean_flux_table table;
@@ -204,9 +189,12 @@ TEST_F(SpaceWeather, DamagedFilesAsDefined)
     }
 }
 
-// What the instant's interval is: the interval count from the table's day `base`.
+// Where an instant falls, at the edges of days and of three-hour intervals.
 TEST_F(SpaceWeather, InstantsAtTheEdgesOfDaysAndIntervals)
 {
+    mean_flux_table table;
+    ASSERT_EQ(load_mean_flux_table(test::real_years(1980, 1980).path.c_str(), table),
+              mean_flux_found);
     const int d = day_number(14, 7, 1980);
     struct Case {
         double seconds;
@@ -225,17 +213,17 @@ TEST_F(SpaceWeather, InstantsAtTheEdgesOfDaysAndIntervals)
     };
     for (const auto& c : cases) {
         space_weather w{};
-        ASSERT_EQ(space_weather_at(*long_table, d, c.seconds, w), mean_flux_found) << c.what;
+        ASSERT_EQ(space_weather_at(table, d, c.seconds, w), mean_flux_found) << c.what;
         std::array<double, mean_flux_entries> day{}, before{};
         const date_record date = civil_date(d + c.day);
-        ASSERT_EQ(find_mean_flux(*long_table,
+        ASSERT_EQ(find_mean_flux(table,
                                  static_cast<int>(date.day),
                                  static_cast<int>(date.month),
                                  static_cast<int>(date.year),
                                  day.data()),
                   mean_flux_found);
         const date_record previous = civil_date(d + c.day - 1);
-        ASSERT_EQ(find_mean_flux(*long_table,
+        ASSERT_EQ(find_mean_flux(table,
                                  static_cast<int>(previous.day),
                                  static_cast<int>(previous.month),
                                  static_cast<int>(previous.year),
@@ -248,14 +236,14 @@ TEST_F(SpaceWeather, InstantsAtTheEdgesOfDaysAndIntervals)
         EXPECT_EQ(w.ap_daily, day[entry_ap]) << c.what;
         EXPECT_EQ(w.f107_obs_prev_day, before[entry_flux_obs]) << c.what;
         EXPECT_EQ(w.f107_gauss_mean, day[entry_gauss_mean]) << c.what;
-        EXPECT_TRUE(as_defined(*long_table, d, c.seconds)) << c.what;
+        EXPECT_TRUE(as_defined(table, d, c.seconds)) << c.what;
     }
 }
 
 TEST_F(SpaceWeather, TheRangeAndWhatTheFileLacks)
 {
     // 1980 alone: days 10957 .. 11322.
-    std::string year = excerpt(10957, 11322);
+    const std::string& year = test::real_years(1980, 1980).text;
     mean_flux_table table;
     ASSERT_EQ(load(year, table), mean_flux_found);
     // The record of 1 June 1980 (day 11109) blank in its observed flux, and 20 July (11158) with
@@ -424,7 +412,7 @@ TEST_F(SpaceWeather, The81DayMeanAgainstCelesTrak)
     const auto far_apart = [&](int n) {
         std::array<double, mean_flux_entries> v{};
         const date_record date = civil_date(n);
-        return find_mean_flux(*long_table,
+        return find_mean_flux(long_table(),
                               static_cast<int>(date.day),
                               static_cast<int>(date.month),
                               static_cast<int>(date.year),
@@ -450,7 +438,7 @@ TEST_F(SpaceWeather, The81DayMeanAgainstCelesTrak)
     std::vector<int> no_value;
     for (int n = day_number(1, 1, 1966); n <= day_number(31, 12, 2017); ++n) {
         space_weather w{};
-        const int result = space_weather_at(*long_table, n, 43200.0, w);
+        const int result = space_weather_at(long_table(), n, 43200.0, w);
         if (result == mean_flux_out_of_range)
             continue; // the last 40 days of 2017
         if (result != mean_flux_found) {

@@ -1,6 +1,7 @@
 #include <meanflux/meanflux.h>
 
 #include "lookup/damaged_file.h"
+#include "lookup/real_years.h"
 #include "support/run_program.h"
 #include "support/yearly_files.h"
 
@@ -43,20 +44,6 @@ constexpr values untouched{-1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11, -12, -1
 
 class Table : public ::testing::Test {
   protected:
-    // The combined file of 1950-2017 from the real yearly files, made once: 68 runs.
-    static void SetUpTestSuite()
-    {
-        years = new scratch_dir;
-        long_file = new std::string(test::combined_mean_flux(years->path(), 1950, 2017));
-        years->write("1950-2017.dat", *long_file);
-    }
-    static void TearDownTestSuite()
-    {
-        delete long_file;
-        delete years;
-    }
-    static std::string long_path() { return (*years / "1950-2017.dat").string(); }
-
     // Write `text` as a file and load it.
     int load(const std::string& text, mean_flux_table& table)
     {
@@ -65,19 +52,18 @@ class Table : public ::testing::Test {
     }
     std::string path() const { return (dir / "combined.dat").string(); }
 
-    static inline scratch_dir* years = nullptr;
-    static inline std::string* long_file = nullptr;
     scratch_dir dir;
 };
 
 TEST_F(Table, EveryDayOf1950To2017AsTheFileLookupGivesIt)
 {
+    const test::real_combined& file = test::real_years(1950, 2017);
     mean_flux_table table;
-    ASSERT_EQ(load_mean_flux_table(long_path().c_str(), table), mean_flux_found);
+    ASSERT_EQ(load_mean_flux_table(file.path.c_str(), table), mean_flux_found);
     const int first = day_number(1, 1, 1950), last = day_number(31, 12, 2017);
-    ASSERT_EQ(long_file->substr(0, 12), "0000024836\r\n");
+    ASSERT_EQ(file.text.substr(0, 12), "0000024836\r\n");
     for (int n = first - 3; n <= last + 3; ++n)
-        ASSERT_TRUE(same_as_file(table, long_path(), n));
+        ASSERT_TRUE(same_as_file(table, file.path, n));
     values v = untouched;
     ASSERT_EQ(find_mean_flux(table, 14, 7, 1980, v.data()), mean_flux_found);
     EXPECT_EQ(v[entry_flux_obs], 202.9) << "the README's example day";
@@ -86,10 +72,7 @@ TEST_F(Table, EveryDayOf1950To2017AsTheFileLookupGivesIt)
 
 TEST_F(Table, DamagedFilesAsTheFileLookupGivesThem)
 {
-    // 1979 to 1981, the first three years of a combined file.
-    const std::size_t from = 12 + 49 * static_cast<std::size_t>(day_number(1, 1, 1979));
-    const std::string three_years =
-        "1059211687\r\n" + long_file->substr(from, 49 * std::size_t{1096});
+    const std::string& three_years = test::real_years(1979, 1981).text;
     std::mt19937 random(20240611);
     for (int trial = 0; trial < 300; ++trial) {
         const std::string text = test::damaged(three_years, random);
@@ -112,7 +95,8 @@ TEST_F(Table, FilesThatAreNoCombinedFile)
         {"10957\r\n", "one number in the header"},
         {"day numbers\r\n", "no number"},
         {"1095711322" + std::string(4087, '-'), "4097 bytes without a line end"},
-        {"1095711322" + std::string(4087, '-') + "\n" + long_file->substr(12, 49),
+        {"1095711322" + std::string(4087, '-') + "\n" +
+             test::real_years(1980, 1980).text.substr(12, 49),
          "the line end only at byte 4098"},
     };
     for (const auto& c : cases) {
@@ -147,7 +131,7 @@ TEST_F(Table, HeadersWithoutRecordsAndEmptyRanges)
          mean_flux_no_record,
          mean_flux_out_of_range,
          "4096 bytes without a line end"},
-        {"1132210957\r\n" + long_file->substr(12, 49 * 400),
+        {"1132210957\r\n" + test::real_years(1980, 1980).text.substr(12),
          mean_flux_out_of_range,
          mean_flux_out_of_range,
          mean_flux_out_of_range,
@@ -176,7 +160,8 @@ TEST_F(Table, EmptyTablesAndMoves)
     EXPECT_EQ(find_mean_flux(empty, 1, 1, 1980, v.data()), mean_flux_no_file);
 
     mean_flux_table loaded;
-    ASSERT_EQ(load_mean_flux_table(long_path().c_str(), loaded), mean_flux_found);
+    ASSERT_EQ(load_mean_flux_table(test::real_years(1980, 1980).path.c_str(), loaded),
+              mean_flux_found);
     mean_flux_table moved(std::move(loaded));
     EXPECT_EQ(find_mean_flux(loaded, 1, 1, 1980, v.data()), mean_flux_no_file) << "moved from";
     EXPECT_EQ(v, untouched);
@@ -196,7 +181,7 @@ TEST_F(Table, EmptyTablesAndMoves)
 
 TEST_F(Table, KeepsTheFileAsItWasWhenLoaded)
 {
-    const std::string file = "1095711322\r\n" + long_file->substr(12 + 49 * 10957, 49 * 366);
+    const std::string& file = test::real_years(1980, 1980).text;
     mean_flux_table table;
     ASSERT_EQ(load(file, table), mean_flux_found);
     values before = untouched;
