@@ -32,16 +32,19 @@ enum mean_flux_entry {
 //           mean_flux_no_record (1): the place where the day's record belongs does not hold it
 //             (a day left out or repeated, records of another length or line end, a file that
 //             ends before it);
-//           mean_flux_no_file (-2): the file cannot be opened or its header line does not give
-//             two day numbers.
+//           mean_flux_no_file (-2): the file cannot be opened or read, its header line does not
+//             give two day numbers, or it is longer than 4096 bytes and holds no line end in
+//             them.
 // Notes:    1. The file is a header line with the first and last day numbers, each read from at
-//              most five characters ("%5d%5d": "1095711322" and "10957 11322" both serve),
-//              then one 47-character record ended by CR LF for every day of that range, in
-//              order.  A header line followed by the yearly mean-flux files of consecutive years
-//              is such a file.
+//              most five characters ("%5d%5d": "1095711322" and "10957 11322" both serve, taken
+//              from the line's first 49 characters), then one 47-character record ended by CR LF
+//              for every day of that range, in order.  A header line followed by the yearly
+//              mean-flux files of consecutive years is such a file.  A file of at most 4096
+//              bytes without a line end is a header line without records.
 //           2. The day's record is found by arithmetic: it starts (d - first) * 49 bytes after the
-//              header line's end.  A call opens the file, reads the header line and that one
-//              record, and closes the file again, whatever its size and on every path.
+//              header line's end.  A call opens the file, reads at most 4097 bytes of the header
+//              line and then the one record, and closes the file again, on every path: its cost
+//              does not depend on the file's size.
 //           3. The caller's array is changed only when the result is 0, and then only in the
 //              entries whose fields hold a number; a blank field keeps the caller's value.
 //              A field written "nan" (a mean that could not be formed) gives not a number.

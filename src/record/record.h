@@ -86,4 +86,14 @@ constexpr std::size_t record_text_length(std::string_view line) noexcept
 void scan_record_values(std::string_view line,
                         std::span<double, mean_flux_entries> values) noexcept;
 
+// Read a record's fourteen fields as they stand, and say which hold a number.
+//
+// Given:    line    the record line as read
+// Returned: fields  each entry whose field holds a number ("%lf") is set to it as written: the
+//                   Kp values and their sum still in tenths; the others keep their value
+// Returns:  the entries set: bit i (1u << i) for entry i.
+// Notes:    scan_record_values is this followed by the division of the tenths by 10.0.
+[[nodiscard]] unsigned scan_record_fields(std::string_view line,
+                                          std::span<double, mean_flux_entries> fields) noexcept;
+
 } // namespace meanflux

@@ -150,6 +150,46 @@ TEST_F(Lookup, HeaderLines)
     EXPECT_EQ(v, untouched);
 }
 
+TEST_F(Lookup, TheHeaderLineEndIsLookedForInTheFirst4096BytesOnly)
+{
+    // A header line padded to put its line end at byte `at` (counted from 1), then the records.
+    const auto padded = [](std::size_t at) {
+        return "1095711322" + std::string(at - 11, '-') + "\n";
+    };
+    const std::string no_line_end_4096 = "1095711322" + std::string(4086, '-');
+    struct Case {
+        std::string file;
+        int first_day, after_range;
+        const char* what;
+    };
+    const Case cases[] = {
+        {padded(4096) + y1980, mean_flux_found, mean_flux_out_of_range, "line end at byte 4096"},
+        {padded(4097) + y1980, mean_flux_no_file, mean_flux_no_file, "line end at byte 4097"},
+        {no_line_end_4096,
+         mean_flux_no_record,
+         mean_flux_out_of_range,
+         "4096 bytes without a line end: a header without records"},
+        {no_line_end_4096 + "-",
+         mean_flux_no_file,
+         mean_flux_no_file,
+         "4097 bytes without a line end"},
+        {"1095711322" + std::string(1 << 20, ' '),
+         mean_flux_no_file,
+         mean_flux_no_file,
+         "a megabyte without a line end"},
+    };
+    for (const auto& c : cases) {
+        values v = untouched;
+        EXPECT_EQ(lookup(c.file, 1, 1, 1980, v), c.first_day) << c.what;
+        EXPECT_EQ(lookup(c.file, 1, 1, 1981, v), c.after_range) << c.what;
+        if (c.first_day == mean_flux_found) {
+            EXPECT_EQ(v, values_of(record_of_1980(0))) << c.what;
+        } else {
+            EXPECT_EQ(v, untouched) << c.what;
+        }
+    }
+}
+
 TEST_F(Lookup, BodiesThatDoNotHoldEveryRecordInPlace)
 {
     const std::string header = "1095711322\r\n";

@@ -1,7 +1,9 @@
 #include "record/format.h"
+#include "record/record.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -73,6 +75,48 @@ TEST(Record, ActivityTextComesFromItsColumns)
     std::memcpy(line.data(), "800101200119012345\n", 19);
     copy_activity_text(line, text);
     EXPECT_EQ(std::string(text.data(), text.size()), "012345                ");
+}
+
+TEST(Record, FieldsAsWrittenAndWhichHoldANumber)
+{
+    struct Case {
+        std::string line;
+        unsigned set;
+        std::array<double, mean_flux_entries> fields;
+        const char* what;
+    };
+    constexpr double k = -7.0; // kept: the field holds no number
+    const Case cases[] = {
+        {"1095723 3 0 710132030213 12 72.3 70.0 75.5 76.1\r\n",
+         0x3FFF,
+         {23, 3, 0, 7, 10, 13, 20, 30, 213, 12, 72.3, 70.0, 75.5, 76.1},
+         "Kp and their sum stay in tenths"},
+        {"1095723 3 0  10132030213    72.3  nan 75.5",
+         0x3FFF & ~(1u << 3) & ~(1u << entry_ap) & ~(1u << entry_arith_mean),
+         {23, 3, 0, k, 10, 13, 20, 30, 213, k, 72.3, std::nan(""), 75.5, k},
+         "blank fields and a record cut short are not set; nan is a number"},
+    };
+    for (const auto& c : cases) {
+        std::array<double, mean_flux_entries> fields;
+        fields.fill(k);
+        EXPECT_EQ(scan_record_fields(c.line, fields), c.set) << c.what;
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            EXPECT_TRUE(fields[i] == c.fields[i] ||
+                        (std::isnan(fields[i]) && std::isnan(c.fields[i])))
+                << c.what << ", entry " << i;
+
+        // scan_record_values is the same with the tenths made whole units.
+        std::array<double, mean_flux_entries> values;
+        values.fill(k);
+        scan_record_values(c.line, values);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const double expected = (c.set >> i & 1u) == 0                     ? k
+                                    : i < static_cast<std::size_t>(kp_entries) ? c.fields[i] / 10.0
+                                                                               : c.fields[i];
+            EXPECT_TRUE(values[i] == expected || (std::isnan(values[i]) && std::isnan(expected)))
+                << c.what << ", entry " << i;
+        }
+    }
 }
 
 } // namespace

@@ -1,0 +1,157 @@
+// Benchmarks of the in-memory table and the density-model inputs, on a combined file of 1950-2017
+// made from the real daily index files, beside the file lookup on the same file.
+#include "flux/distance.h"
+#include "flux/means.h"
+#include "input/daily_series.h"
+#include "yearly/writer.h"
+
+#include <meanflux/meanflux.h>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace meanflux;
+
+constexpr int first_year = 1950, last_year = 2017;
+
+std::string daily_file(int year)
+{
+    std::stringstream dirs(MEANFLUX_DAILY_FILES);
+    std::string dir;
+    while (std::getline(dirs, dir, ':'))
+        if (fs::exists(fs::path(dir) / (std::to_string(year) + ".dat")))
+            return (fs::path(dir) / (std::to_string(year) + ".dat")).string();
+    std::fprintf(stderr, "no daily index file of %d\n", year);
+    std::exit(2);
+}
+
+// The combined file of 1950-2017, made once from the yearly computation of each year.
+struct long_file {
+    fs::path path;
+    std::vector<std::array<int, 3>> dates; // every day of the file, scattered: day, month, year
+    long_file()
+    {
+        const fs::path dir = fs::temp_directory_path() / "meanflux-table-bench";
+        fs::create_directories(dir);
+        path = dir / "mean_flux.dat";
+        std::ofstream combined(path, std::ios::binary);
+        char header[32];
+        std::snprintf(header,
+                      sizeof header,
+                      "%05d%05d\r\n",
+                      day_number(1, 1, first_year),
+                      day_number(31, 12, last_year));
+        combined << header;
+        gauss_table gauss_w{};
+        init_gauss_w(gauss_w);
+        line_buffer line_buf{};
+        for (int y = first_year; y <= last_year; ++y) {
+            static daily_series series;
+            series = daily_series{};
+            const std::string a = daily_file(y - 1), b = daily_file(y), c = daily_file(y + 1);
+            if (load_daily_series({a.c_str(), b.c_str(), c.c_str()}, series, line_buf).status !=
+                load_status::loaded)
+                std::abort();
+            distance_pass(series);
+            const fs::path yearly = dir / (std::to_string(y) + "_m.dat");
+            if (write_mean_flux(y, y - 1, b.c_str(), yearly.c_str(), series, gauss_w, line_buf)
+                    .status != write_status::written)
+                std::abort();
+            std::ifstream in(yearly, std::ios::binary);
+            combined << in.rdbuf();
+        }
+        const int days = day_number(31, 12, last_year) - day_number(1, 1, first_year) + 1;
+        for (int i = 0, n = 0; i < days; ++i, n = (n + 367) % days) {
+            const date_record date = civil_date(n);
+            dates.push_back({static_cast<int>(date.day),
+                             static_cast<int>(date.month),
+                             static_cast<int>(date.year)});
+        }
+    }
+};
+
+const long_file& data()
+{
+    static const long_file file;
+    return file;
+}
+
+void BM_FindMeanFlux(benchmark::State& state)
+{
+    mean_flux_table table;
+    if (load_mean_flux_table(data().path.c_str(), table) != mean_flux_found)
+        state.SkipWithError("cannot load");
+    const auto& dates = data().dates;
+    std::array<double, 14> values{};
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const auto& d = dates[i];
+        i = i + 1 == dates.size() ? 0 : i + 1;
+        benchmark::DoNotOptimize(find_mean_flux(table, d[0], d[1], d[2], values.data()));
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FindMeanFlux);
+
+// The file lookup, with the same dates in the same file.
+void BM_ReadMeanFluxFile(benchmark::State& state)
+{
+    const std::string file = data().path.string();
+    const auto& dates = data().dates;
+    std::array<double, 14> values{};
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const auto& d = dates[i];
+        i = i + 1 == dates.size() ? 0 : i + 1;
+        if (read_mean_flux_file(file.c_str(), d[0], d[1], d[2], values.data()) != 0)
+            state.SkipWithError("lookup failed");
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ReadMeanFluxFile);
+
+void BM_LoadMeanFluxTable(benchmark::State& state)
+{
+    const std::string file = data().path.string();
+    for (auto _ : state) {
+        mean_flux_table table;
+        if (load_mean_flux_table(file.c_str(), table) != mean_flux_found)
+            state.SkipWithError("cannot load");
+        benchmark::DoNotOptimize(table);
+    }
+}
+BENCHMARK(BM_LoadMeanFluxTable)->Unit(benchmark::kMillisecond);
+
+void BM_SpaceWeatherAt(benchmark::State& state)
+{
+    mean_flux_table table;
+    if (load_mean_flux_table(data().path.c_str(), table) != mean_flux_found)
+        state.SkipWithError("cannot load");
+    // Instants over 1951-2016, 7 h 13 min apart.
+    const int first = day_number(1, 1, 1951), days = day_number(31, 12, 2016) - first;
+    double t = 0.0;
+    space_weather out{};
+    for (auto _ : state) {
+        t += 7.0 * 3600.0 + 13.0 * 60.0;
+        if (t >= 86400.0 * days)
+            t = 0.0;
+        benchmark::DoNotOptimize(space_weather_at(table, first, t, out));
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SpaceWeatherAt);
+
+} // namespace

@@ -1,0 +1,61 @@
+// Reading the combined mean-flux data file: its header line and the line at a record's place.
+// The lookup and the table both read through these, so that they read every file alike.
+#pragma once
+
+#include <meanflux/lookup.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <sys/types.h>
+
+namespace meanflux {
+
+// The header's line end is looked for in this many bytes at most: a file that holds none in them
+// and goes on past them is no combined file, and no lookup reads further to find out.
+inline constexpr std::size_t header_search_limit = 4096;
+
+// What the header line says, and where the records begin.
+struct combined_header {
+    int first;               // first day number of the file's range
+    int last;                // last day number
+    std::int64_t data_start; // offset of the first record: just after the header's line end
+};
+
+// Read up to `count` bytes at `offset`, as many as the file holds there.
+//
+// Given:    fd      a descriptor open for reading (its offset is neither used nor changed)
+//           count   bytes wanted
+//           offset  where they start
+// Returned: buf     the bytes read
+// Returns:  the number of bytes read (fewer than count only at the file's end); -1 on a read
+//           error.
+[[nodiscard]] ssize_t read_at(int fd, char* buf, std::size_t count, off_t offset) noexcept;
+
+// Read the header line of a combined mean-flux file.
+//
+// Given:    fd      a descriptor open for reading
+// Returned: header  the day range and the records' start, when the result is true
+// Returns:  false when the file cannot be read, is empty, holds no line end in its first 4096
+//           bytes although it is longer, or its header line does not give two day numbers.
+// Notes:    1. The day numbers are scanned with "%5d%5d" from the header line's first 49
+//              characters (up to and including its line end, LF).
+//           2. A file of at most 4096 bytes without a line end is a header line without records:
+//              data_start is then the file's size.
+//           3. At most 4097 bytes are read, in one or two reads, whatever the file's size.
+[[nodiscard]] bool read_combined_header(int fd, combined_header& header) noexcept;
+
+// Bytes taken at a record's place: the 47 characters and a line end at most.
+inline constexpr std::size_t record_read = 48;
+
+// The record line found among the bytes at a record's place, as a line-by-line read takes it:
+// the first 48 of them at most, up to and including the first LF.
+constexpr std::string_view record_line(std::string_view bytes) noexcept
+{
+    bytes = bytes.substr(0, record_read);
+    const std::size_t lf = bytes.find('\n');
+    return lf == std::string_view::npos ? bytes : bytes.substr(0, lf + 1);
+}
+
+} // namespace meanflux

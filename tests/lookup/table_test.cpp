@@ -1,0 +1,196 @@
+#include <meanflux/meanflux.h>
+
+#include "lookup/damaged_file.h"
+#include "lookup/real_years.h"
+#include "support/run_program.h"
+#include "support/yearly_files.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <utility>
+
+namespace meanflux {
+namespace {
+
+using test::scratch_dir;
+using values = std::array<double, mean_flux_entries>;
+
+// Values that no record holds, to see which entries a lookup wrote.
+constexpr values untouched{-1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11, -12, -13, -14};
+
+// The table and the file lookup give the same result and the same array, bit for bit (a "nan"
+// field included), for day number n.
+::testing::AssertionResult same_as_file(const mean_flux_table& table, const std::string& file,
+                                        int n)
+{
+    const date_record date = civil_date(n);
+    const int day = static_cast<int>(date.day), month = static_cast<int>(date.month),
+              year = static_cast<int>(date.year);
+    values from_file = untouched, from_table = untouched;
+    const int file_result = read_mean_flux_file(file.c_str(), day, month, year, from_file.data());
+    const int table_result = find_mean_flux(table, day, month, year, from_table.data());
+    if (file_result != table_result)
+        return ::testing::AssertionFailure()
+               << "day " << n << ": file " << file_result << ", table " << table_result;
+    if (std::memcmp(from_file.data(), from_table.data(), sizeof from_file) != 0)
+        return ::testing::AssertionFailure() << "day " << n << ": the arrays differ";
+    return ::testing::AssertionSuccess();
+}
+
+class Table : public ::testing::Test {
+  protected:
+    // Write `text` as a file and load it.
+    int load(const std::string& text, mean_flux_table& table)
+    {
+        dir.write("combined.dat", text);
+        return load_mean_flux_table(path().c_str(), table);
+    }
+    std::string path() const { return (dir / "combined.dat").string(); }
+
+    scratch_dir dir;
+};
+
+TEST_F(Table, EveryDayOf1950To2017AsTheFileLookupGivesIt)
+{
+    const test::real_combined& file = test::real_years(1950, 2017);
+    mean_flux_table table;
+    ASSERT_EQ(load_mean_flux_table(file.path.c_str(), table), mean_flux_found);
+    const int first = day_number(1, 1, 1950), last = day_number(31, 12, 2017);
+    ASSERT_EQ(file.text.substr(0, 12), "0000024836\r\n");
+    for (int n = first - 3; n <= last + 3; ++n)
+        ASSERT_TRUE(same_as_file(table, file.path, n));
+    values v = untouched;
+    ASSERT_EQ(find_mean_flux(table, 14, 7, 1980, v.data()), mean_flux_found);
+    EXPECT_EQ(v[entry_flux_obs], 202.9) << "the README's example day";
+    EXPECT_EQ(v[entry_kp_first], 2.3);
+}
+
+TEST_F(Table, DamagedFilesAsTheFileLookupGivesThem)
+{
+    const std::string& three_years = test::real_years(1979, 1981).text;
+    std::mt19937 random(20240611);
+    for (int trial = 0; trial < 300; ++trial) {
+        const std::string text = test::damaged(three_years, random);
+        mean_flux_table table;
+        const int loaded = load(text, table);
+        ASSERT_TRUE(loaded == mean_flux_found || loaded == mean_flux_no_file) << trial;
+        for (int n = 10592 - 6; n <= 11687 + 6; ++n)
+            ASSERT_TRUE(same_as_file(table, path(), n)) << "trial " << trial;
+    }
+}
+
+TEST_F(Table, FilesThatAreNoCombinedFile)
+{
+    struct Case {
+        std::string text;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"", "an empty file"},
+        {"10957\r\n", "one number in the header"},
+        {"day numbers\r\n", "no number"},
+        {"1095711322" + std::string(4087, '-'), "4097 bytes without a line end"},
+        {"1095711322" + std::string(4087, '-') + "\n" +
+             test::real_years(1980, 1980).text.substr(12, 49),
+         "the line end only at byte 4098"},
+    };
+    for (const auto& c : cases) {
+        mean_flux_table table;
+        EXPECT_EQ(load(c.text, table), mean_flux_no_file) << c.what;
+        EXPECT_TRUE(same_as_file(table, path(), 10957)) << c.what;
+    }
+    mean_flux_table table;
+    EXPECT_EQ(load_mean_flux_table((dir / "none.dat").c_str(), table), mean_flux_no_file);
+    EXPECT_EQ(load_mean_flux_table(dir.path().c_str(), table), mean_flux_no_file) << "a directory";
+    EXPECT_EQ(load_mean_flux_table(nullptr, table), mean_flux_no_file);
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(load_mean_flux_table((dir / "fifo").c_str(), table), mean_flux_no_file)
+        << "a FIFO without a writer: refused, not waited for";
+}
+
+TEST_F(Table, HeadersWithoutRecordsAndEmptyRanges)
+{
+    struct Case {
+        std::string text;
+        int first_day, last_day, after;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"1095711322",
+         mean_flux_no_record,
+         mean_flux_no_record,
+         mean_flux_out_of_range,
+         "a header without line end and nothing else"},
+        {"1095711322" + std::string(4086, '-'),
+         mean_flux_no_record,
+         mean_flux_no_record,
+         mean_flux_out_of_range,
+         "4096 bytes without a line end"},
+        {"1132210957\r\n" + test::real_years(1980, 1980).text.substr(12),
+         mean_flux_out_of_range,
+         mean_flux_out_of_range,
+         mean_flux_out_of_range,
+         "the first day after the last"},
+        {"-999999999\r\n",
+         mean_flux_no_record,
+         mean_flux_no_record,
+         mean_flux_no_record,
+         "the widest range a header can give"},
+    };
+    for (const auto& c : cases) {
+        mean_flux_table table;
+        EXPECT_EQ(load(c.text, table), mean_flux_found) << c.what;
+        values v = untouched;
+        EXPECT_EQ(find_mean_flux(table, 1, 1, 1980, v.data()), c.first_day) << c.what;
+        EXPECT_EQ(find_mean_flux(table, 31, 12, 1980, v.data()), c.last_day) << c.what;
+        EXPECT_EQ(find_mean_flux(table, 1, 1, 1981, v.data()), c.after) << c.what;
+        EXPECT_EQ(v, untouched) << c.what;
+    }
+}
+
+TEST_F(Table, EmptyTablesAndMoves)
+{
+    values v = untouched;
+    mean_flux_table empty;
+    EXPECT_EQ(find_mean_flux(empty, 1, 1, 1980, v.data()), mean_flux_no_file);
+
+    mean_flux_table loaded;
+    ASSERT_EQ(load_mean_flux_table(test::real_years(1980, 1980).path.c_str(), loaded),
+              mean_flux_found);
+    mean_flux_table moved(std::move(loaded));
+    EXPECT_EQ(find_mean_flux(loaded, 1, 1, 1980, v.data()), mean_flux_no_file) << "moved from";
+    EXPECT_EQ(v, untouched);
+    EXPECT_EQ(find_mean_flux(moved, 1, 1, 1980, v.data()), mean_flux_found);
+
+    mean_flux_table assigned;
+    assigned = std::move(moved);
+    EXPECT_EQ(find_mean_flux(assigned, 1, 1, 1980, v.data()), mean_flux_found);
+    EXPECT_EQ(find_mean_flux(moved, 1, 1, 1980, v.data()), mean_flux_no_file);
+
+    // A failed load leaves the table empty, not as it was.
+    v = untouched;
+    EXPECT_EQ(load("no header\r\n", assigned), mean_flux_no_file);
+    EXPECT_EQ(find_mean_flux(assigned, 1, 1, 1980, v.data()), mean_flux_no_file);
+    EXPECT_EQ(v, untouched);
+}
+
+TEST_F(Table, KeepsTheFileAsItWasWhenLoaded)
+{
+    const std::string& file = test::real_years(1980, 1980).text;
+    mean_flux_table table;
+    ASSERT_EQ(load(file, table), mean_flux_found);
+    values before = untouched;
+    ASSERT_EQ(find_mean_flux(table, 14, 7, 1980, before.data()), mean_flux_found);
+    dir.write("combined.dat", "1095711322\r\n");
+    values after = untouched;
+    EXPECT_EQ(find_mean_flux(table, 14, 7, 1980, after.data()), mean_flux_found);
+    EXPECT_EQ(after, before);
+}
+
+} // namespace
+} // namespace meanflux
