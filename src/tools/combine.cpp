@@ -92,8 +92,10 @@ bool check_records(std::string_view bytes, int expected_day, records_check& chec
 
 std::string combined_header(int first_day, int last_day)
 {
+    // Zero-padded: the lookup reads each number from at most five characters after any blanks,
+    // so "    0  365" would be read as 0 and 3.
     char header[32];
-    std::snprintf(header, sizeof header, "%5d%5d\r\n", first_day, last_day);
+    std::snprintf(header, sizeof header, "%05d%05d\r\n", first_day, last_day);
     return header;
 }
 
