@@ -154,6 +154,29 @@ TEST_F(Combine, UsageAndFiles)
     EXPECT_EQ(run_command("meanflux-combine", {"--bogus"}, dir.path()).status, 2);
 }
 
+TEST_F(Combine, EndlessAndHugeInputsStopAtWhatACombinedFileCanHold)
+{
+    // A combined file holds at most the records of day numbers 0 to 99999: 4 900 000 bytes.
+    // Reading stops there, whatever the input holds beyond.
+    std::filesystem::resize_file(dir / "1980_m.dat", 5'000'000'000); // sparse: no disk used
+    dir.write("mean_flux.dat", "the user's earlier file\r\n");
+    const auto before = dir.entries();
+    for (const std::string input : {"/dev/zero", "1980_m.dat"}) {
+        run_options o;
+        o.timeout_seconds = 60;
+        const program_result r = run_command(
+            "meanflux-combine", {"-o", "mean_flux.dat", "1979_m.dat", input}, dir.path(), "", o);
+        EXPECT_EQ(r.signal, 0) << input;
+        EXPECT_EQ(r.status, 2) << input;
+        EXPECT_EQ(r.err,
+                  "meanflux-combine: " + input +
+                      ": more than 4900000 bytes, more than a combined file can hold; nothing "
+                      "written\n");
+        EXPECT_EQ(read_file(dir / "mean_flux.dat"), "the user's earlier file\r\n");
+        EXPECT_EQ(dir.entries(), before);
+    }
+}
+
 TEST(CombinedHeader, DayNumbersInFiveDigits)
 {
     EXPECT_EQ(combined_header(10957, 11322), "1095711322\r\n");
