@@ -241,7 +241,7 @@ TEST_F(OutputFile, ThreadsWriteTheirFilesSideBySide)
 {
     const std::size_t entries = dir.entries().size();
     auto write_many = [this](char tag, int& failures) {
-        for (int i = 0; i < 200; ++i) {
+        for (std::size_t i = 0; i < 200; ++i) {
             const std::string name = std::string(1, tag) + std::to_string(i % 7) + ".dat";
             failures += write_whole_file((dir / name).c_str(), name + std::string(i, tag)) != 0;
         }
