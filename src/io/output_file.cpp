@@ -165,7 +165,7 @@ int take_over_attributes(int fd, const char* target) noexcept
     if (::stat(target, &existing) != 0 || !S_ISREG(existing.st_mode))
         return ::fchmod(fd, 0666 & ~creation_mask()) == 0 ? 0 : errno;
     if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())
-        (void)::fchown(fd, existing.st_uid, existing.st_gid); // not allowed: the user's own
+        (void)::fchown(fd, existing.st_uid, existing.st_gid); // else the user's, as a new file
     return ::fchmod(fd, existing.st_mode & 07777) == 0 ? 0 : errno;
 }
 
