@@ -3,14 +3,13 @@
 #include "driver/run.h"
 #include "io/output_file.h"
 
-#include <csignal>
 #include <cstdio>
 
 int main()
 {
-    // A file that grows past the size limit is then a failed write, which the run reports and
-    // cleans up after, rather than the end of the process with a temporary file left behind.
-    std::signal(SIGXFSZ, SIG_IGN);
+    // A signal that ends the run removes the temporary file of <yyyy>_m.dat first; a closed pipe
+    // or a file grown past the size limit is a failed write, which the run reports and cleans up
+    // after, rather than the end of the process in the middle of writing.
     meanflux::remove_output_on_signals();
     return meanflux::run_meanflux(stdin, stdout, stderr);
 }

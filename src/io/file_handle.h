@@ -22,11 +22,15 @@ inline file_handle open_for_reading(const char* name) noexcept
     return file_handle(std::fopen(name, "r"));
 }
 
-// A file descriptor open for reading, closed when its owner goes out of scope.  fd is negative
-// when the file could not be opened (errno tells why).
+// A file descriptor open for positioned reading (pread), closed when its owner goes out of
+// scope.  fd is negative when the file could not be opened (errno tells why).
+// Opening never waits: a FIFO without a writer opens at once, and since a FIFO cannot be read at
+// an offset its reads then fail (ESPIPE) instead of the open hanging.
 class descriptor {
   public:
-    explicit descriptor(const char* name) noexcept : fd_(::open(name, O_RDONLY | O_CLOEXEC)) {}
+    explicit descriptor(const char* name) noexcept
+        : fd_(::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK))
+    {}
     ~descriptor()
     {
         if (fd_ >= 0)

@@ -42,6 +42,7 @@ int write_whole_file(const char* name, std::string_view bytes) noexcept
     output_file out;
     if (const int error_number = begin_output(name, out); error_number != 0)
         return error_number;
+    errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), out.stream) != bytes.size()) {
         const int error_number = errno != 0 ? errno : EIO;
         abandon_output(out);

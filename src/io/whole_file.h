@@ -29,9 +29,12 @@ struct whole_file_result {
 [[nodiscard]] whole_file_result read_whole_file(const char* name, std::size_t limit,
                                                 std::string& bytes);
 
-// Write `bytes` to `name` through a temporary file that takes the name only when complete.
+// Write `bytes` to the output `name`, as begin_output finds it: a regular file (or the file a
+// link points to) through a temporary file that takes its name only when complete; "-" and the
+// names of the process's own descriptors into those; a device or FIFO straight into it.
 //
-// Returns:  0, or the errno value of the step that failed; an existing file is then unchanged.
+// Returns:  0, or the errno value of the step that failed; a file that was to be replaced is
+//           then unchanged.
 [[nodiscard]] int write_whole_file(const char* name, std::string_view bytes) noexcept;
 
 } // namespace meanflux

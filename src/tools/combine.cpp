@@ -1,6 +1,7 @@
 #include "tools/combine.h"
 
 #include "input/digits.h"
+#include "io/output_file.h"
 #include "io/whole_file.h"
 #include "record/record.h"
 #include "tools/command_line.h"
@@ -28,10 +29,12 @@ constexpr const char* help =
     "\n"
     "Before anything is written, every record is checked: 47 characters and CR LF, a day\n"
     "number from 0 to 99999, each day following the one before it with no gap and no\n"
-    "overlap, within and across the files.  The output replaces OUTPUT only when complete.\n"
+    "overlap, within and across the files.  The output replaces OUTPUT only when complete\n"
+    "(through a link, the file it points to); a device or FIFO is written into.\n"
     "\n"
     "options:\n"
-    "  -o, --output OUTPUT  the combined file to write (mean_flux.dat, say)\n"
+    "  -o, --output OUTPUT  the combined file to write (mean_flux.dat, say); - for standard\n"
+    "                       output\n"
     "  -h, --help           show this help\n"
     "\n"
     "exit status: 0 written, 1 the files hold no record, 2 usage or file error\n";
@@ -92,8 +95,10 @@ bool check_records(std::string_view bytes, int expected_day, records_check& chec
 
 std::string combined_header(int first_day, int last_day)
 {
+    // Zero-padded: the lookup reads each number from at most five characters after any blanks,
+    // so "    0  365" would be read as 0 and 3.
     char header[32];
-    std::snprintf(header, sizeof header, "%5d%5d\r\n", first_day, last_day);
+    std::snprintf(header, sizeof header, "%05d%05d\r\n", first_day, last_day);
     return header;
 }
 
@@ -149,8 +154,11 @@ int combine_main(int argc, char** argv, std::FILE* out, std::FILE* err)
 
     const std::string combined = combined_header(first_day, last_day) + body;
     if (const int error_number = write_whole_file(output, combined); error_number != 0) {
-        std::fprintf(
-            err, "%s: %s: cannot write: %s\n", program, output, std::strerror(error_number));
+        std::fprintf(err,
+                     "%s: %s: cannot write: %s\n",
+                     program,
+                     output_name_for_messages(output),
+                     std::strerror(error_number));
         return exit_usage_or_file;
     }
     return exit_ok;

@@ -26,7 +26,11 @@ struct records_check {
 //           five digits (0 to 99999), and follows the one before it by exactly one day.
 [[nodiscard]] bool check_records(std::string_view bytes, int expected_day, records_check& check);
 
-// The header line of a combined file: the first and last day numbers, "%5d%5d", and CR LF.
+// The header line of a combined file: the first and last day numbers, each in five digits with
+// leading zeros ("%05d%05d": 0000024836 for 1950 to 2017), and CR LF.
+//
+// Given:    first_day, last_day  day numbers from 0 to 99999
+// Returns:  the 12 bytes of the line.
 std::string combined_header(int first_day, int last_day);
 
 // The command: meanflux-combine -o OUTPUT FILE...

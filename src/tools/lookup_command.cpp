@@ -1,15 +1,18 @@
 #include "tools/lookup_command.h"
 
 #include "io/file_handle.h"
+#include "lookup/lookup_at.h"
 #include "tools/command_line.h"
 
 #include <meanflux/meanflux.h>
 
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <getopt.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace meanflux {
@@ -34,6 +37,9 @@ constexpr const char* help =
     "\n"
     "exit status: 0 every date found, 1 a date outside the file's range or without its\n"
     "record, 2 usage or file error\n";
+
+// The lookup looks for the end of the header line within this many bytes of the file's start.
+constexpr std::size_t header_search = 4096;
 
 // Column headings of the table and of the CSV rows.
 constexpr const char* table_heading = "date        Kp1  Kp2  Kp3  Kp4  Kp5  Kp6  Kp7  Kp8  Kp sum  "
@@ -80,6 +86,28 @@ void show(std::FILE* out, bool csv, const char* date, const double (&v)[14])
     std::fputc('\n', out);
 }
 
+// Tell why the lookup could not use the file open on `fd`, from at most its first bytes: the
+// file is not read again whole, and not opened again.
+void explain_unusable(std::FILE* err, const char* file, int fd)
+{
+    std::array<char, header_search + 1> start{};
+    ssize_t got = 0;
+    do
+        got = ::pread(fd, start.data(), start.size(), 0);
+    while (got < 0 && errno == EINTR);
+    if (got < 0)
+        std::fprintf(err, "%s: %s: cannot read: %s\n", program, file, std::strerror(errno));
+    else if (static_cast<std::size_t>(got) > header_search &&
+             std::memchr(start.data(), '\n', header_search) == nullptr)
+        std::fprintf(err,
+                     "%s: %s: no line end in its first %zu bytes: not a combined mean-flux file\n",
+                     program,
+                     file,
+                     header_search);
+    else
+        std::fprintf(err, "%s: %s: no day range in its header line\n", program, file);
+}
+
 } // namespace
 
 int lookup_main(int argc, char** argv, std::FILE* out, std::FILE* err)
@@ -121,6 +149,14 @@ int lookup_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         dates.push_back(date);
     }
 
+    // The file is opened once for all the dates; each lookup reads its header line and one
+    // record at their offsets.
+    errno = 0;
+    const descriptor opened(file);
+    if (!opened) {
+        std::fprintf(err, "%s: %s: %s\n", program, file, std::strerror(errno));
+        return exit_usage_or_file;
+    }
     int status = exit_ok;
     bool headed = false;
     for (std::size_t i = 0; i < dates.size(); ++i) {
@@ -128,7 +164,8 @@ int lookup_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         double values[14];
         for (double& v : values)
             v = std::nan("");
-        switch (read_mean_flux_file(file, dates[i].day, dates[i].month, dates[i].year, values)) {
+        switch (
+            read_mean_flux_at(opened.fd(), dates[i].day, dates[i].month, dates[i].year, values)) {
         case mean_flux_found:
             if (!headed)
                 std::fputs(csv ? csv_heading : table_heading, out);
@@ -147,21 +184,15 @@ int lookup_main(int argc, char** argv, std::FILE* out, std::FILE* err)
                          file);
             status = exit_not_there;
             break;
-        default: {
-            // Open the file once more only to tell why the lookup could not use it: a file that
-            // opens has a header line without a day range.
-            errno = 0;
-            const descriptor opened(file);
-            if (!opened)
-                std::fprintf(err, "%s: %s: %s\n", program, file, std::strerror(errno));
-            else
-                std::fprintf(err, "%s: %s: no day range in its header line\n", program, file);
+        default:
+            explain_unusable(err, file, opened.fd());
             return exit_usage_or_file;
         }
-        }
     }
-    if (std::fflush(out) != 0) {
-        std::fprintf(err, "%s: standard output: %s\n", program, std::strerror(errno));
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        std::fprintf(
+            err, "%s: standard output: %s\n", program, std::strerror(errno != 0 ? errno : EIO));
         return exit_usage_or_file;
     }
     return status;

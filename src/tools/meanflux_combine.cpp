@@ -2,12 +2,10 @@
 #include "io/output_file.h"
 #include "tools/combine.h"
 
-#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
-    std::signal(SIGXFSZ, SIG_IGN);
     meanflux::remove_output_on_signals();
     return meanflux::combine_main(argc, argv, stdout, stderr);
 }

@@ -3,12 +3,10 @@
 #include "io/output_file.h"
 #include "tools/gfz_import.h"
 
-#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
-    std::signal(SIGXFSZ, SIG_IGN);
     meanflux::remove_output_on_signals();
     return meanflux::import_main(argc, argv, stdout, stderr);
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
 
 namespace meanflux::test {
 namespace {
@@ -49,7 +50,9 @@ class LookupCommand : public ::testing::Test {
     }
     program_result lookup(const std::vector<std::string>& args)
     {
-        return run_command("meanflux-lookup", args, dir.path());
+        run_options o;
+        o.timeout_seconds = 30; // a lookup that waits on a FIFO ends the test, not CI
+        return run_command("meanflux-lookup", args, dir.path(), "", o);
     }
     scratch_dir dir;
 };
@@ -137,6 +140,37 @@ TEST_F(LookupCommand, TellsApartTheWaysADayIsNotThere)
         }
     }
     EXPECT_EQ(lookup({"--help"}).status, 0);
+}
+
+TEST_F(LookupCommand, FilesThatCannotServeAreNamedWithoutReadingThemWhole)
+{
+    // Each of these ends at once: an endless file, one without a line end, a FIFO without a
+    // writer (which cannot be read at an offset), a directory.
+    dir.write("blanks.dat", std::string(5000, ' '));
+    dir.write("nul.dat", std::string(4097, '\0'));
+    dir.write("short.dat", std::string(4096, ' ')); // no line end, but no more than 4096 bytes
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    std::filesystem::create_directory(dir / "directory");
+    struct Case {
+        std::string file, err;
+    };
+    const Case cases[] = {
+        {"/dev/zero",
+         "/dev/zero: no line end in its first 4096 bytes: not a combined mean-flux file"},
+        {"blanks.dat",
+         "blanks.dat: no line end in its first 4096 bytes: not a combined mean-flux file"},
+        {"nul.dat", "nul.dat: no line end in its first 4096 bytes: not a combined mean-flux file"},
+        {"short.dat", "short.dat: no day range in its header line"},
+        {"fifo", "fifo: cannot read: Illegal seek"},
+        {"directory", "directory: cannot read: Is a directory"},
+    };
+    for (const auto& c : cases) {
+        const program_result r = lookup({"-f", c.file, "1980-01-01", "1980-01-02"});
+        EXPECT_EQ(r.signal, 0) << c.file;
+        EXPECT_EQ(r.status, 2) << c.file;
+        EXPECT_EQ(r.err, "meanflux-lookup: " + c.err + "\n");
+        EXPECT_EQ(r.out, "");
+    }
 }
 
 } // namespace

@@ -1,0 +1,57 @@
+// The temporary files being written at this moment, kept where a signal handler can find them:
+// a signal that ends the process removes them first, so that no half-written file stays behind.
+//
+// Several files may be pending at once, from one thread or several.  The list is a fixed table
+// of entries whose state changes only by atomic exchange, so that the handler needs neither
+// allocation nor locks.
+#pragma once
+
+#include <cstddef>
+#include <signal.h>
+
+namespace meanflux {
+
+// Number of temporary files that can be pending at the same time.
+inline constexpr int max_pending_files = 32;
+
+// Longest name of a pending file, with its terminating NUL.
+inline constexpr std::size_t max_pending_name = 4096;
+
+// While it lives, the calling thread receives no signal; the signals that arrive meanwhile are
+// delivered when it ends.  Creating, renaming and removing a pending file happen under it, so
+// that the list and the files on disk always agree when a handler looks.
+class signals_held {
+  public:
+    signals_held() noexcept;
+    ~signals_held();
+    signals_held(const signals_held&) = delete;
+    signals_held& operator=(const signals_held&) = delete;
+
+  private:
+    sigset_t saved_; // the thread's signal mask before
+};
+
+// Take an entry of the list for a file about to be created.
+//
+// Returns:  the entry's number, 0 to max_pending_files - 1; -1 when every entry is taken or the
+//           process is ending on a signal.
+// Notes:    Call with signals held; the entry holds no name until pending_file_created.
+[[nodiscard]] int claim_pending_entry() noexcept;
+
+// Record in a claimed entry the name of the file just created; from now on a signal removes it.
+//
+// Given:    entry  from claim_pending_entry
+//           name   the file's name, shorter than max_pending_name
+void pending_file_created(int entry, const char* name) noexcept;
+
+// Give the entry back: its file has been renamed or removed, or was never created.
+//
+// Given:    entry  from claim_pending_entry, or -1 (nothing is done)
+void release_pending_entry(int entry) noexcept;
+
+// Have every signal whose default action ends the process remove the pending files before the
+// process ends as the signal would end it; a broken pipe and a file grown past the size limit
+// become failed writes.  See remove_output_on_signals (io/output_file.h).
+void install_pending_file_handlers() noexcept;
+
+} // namespace meanflux
