@@ -1,3 +1,4 @@
+#include "io/file_handle.h"
 #include "lookup/combined_file.h"
 #include "lookup/kp_ap.h"
 #include "lookup/table_data.h"
@@ -9,10 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
 #include <string_view>
-#include <unistd.h>
 
 namespace meanflux {
 
@@ -31,26 +30,6 @@ constexpr std::uint16_t all_entries = (1u << mean_flux_entries) - 1;
 // The most days a header range can hold: each of its numbers has at most five characters
 // ("%5d%5d"), so it lies within -9999 .. 99999.
 constexpr std::int64_t max_range_days = 99999 - -9999 + 1;
-
-// A descriptor open for reading, closed when its owner goes out of scope.  Opened without
-// waiting, so that a FIFO without a writer is refused at its first read instead of hanging.
-class input_descriptor {
-  public:
-    explicit input_descriptor(const char* name) noexcept
-        : fd_(::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK))
-    {}
-    ~input_descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    input_descriptor(const input_descriptor&) = delete;
-    input_descriptor& operator=(const input_descriptor&) = delete;
-    int fd() const noexcept { return fd_; }
-
-  private:
-    int fd_;
-};
 
 // Take a day from the line at its record's place, as read_mean_flux_at reads it.
 void read_day(std::string_view line, int d, table_day& day) noexcept
@@ -145,7 +124,7 @@ int load_mean_flux_table(const char* file_name, mean_flux_table& table) noexcept
     mean_flux_table_access::replace(table, nullptr);
     if (file_name == nullptr)
         return mean_flux_no_file;
-    const input_descriptor file(file_name);
+    const descriptor file(file_name);
     combined_header header{};
     if (file.fd() < 0 || !read_combined_header(file.fd(), header))
         return mean_flux_no_file;
