@@ -106,7 +106,7 @@ source_status read_source(std::string_view bytes, source_days& source, source_pr
         problem.what = "longer than 4096 characters";
         return source_status::malformed;
     }
-    problem.what = std::string("neither ") + expected_sources;
+    problem.what = not_a_source;
     return source_status::not_recognised;
 }
 

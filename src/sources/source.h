@@ -93,11 +93,10 @@ struct source_problem {
     int error_number = 0; // errno, for cannot_read
 };
 
-// What a file of each format is expected to look like, for the message that refuses a file of
-// neither format.
-inline constexpr const char* expected_sources =
-    "a GFZ Potsdam Kp_ap_Ap_SN_F107 file ('#' header lines, then lines of 28 numbers) or a "
-    "CelesTrak SW-All.csv (a header row DATE,BSRN,ND,KP1,...)";
+// What a file of neither format is told: what each format is expected to look like.
+inline constexpr const char* not_a_source =
+    "neither a GFZ Potsdam Kp_ap_Ap_SN_F107 file ('#' header lines, then lines of 28 numbers) "
+    "nor a CelesTrak SW-All.csv (a header row DATE,BSRN,ND,KP1,...)";
 
 // Recognise the format of a source from its first line that is not blank.
 //

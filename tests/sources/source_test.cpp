@@ -205,10 +205,10 @@ TEST(Source, FilesOfNeitherFormatOrThatCannotBeRead)
     const Case cases[] = {
         {(dir / "daily.dat").string(),
          source_status::not_recognised,
-         std::string("neither ") + expected_sources},
+         not_a_source},
         {(dir / "empty.txt").string(),
          source_status::not_recognised,
-         std::string("neither ") + expected_sources},
+         not_a_source},
         {(dir / "none.txt").string(), source_status::cannot_read, "No such file or directory"},
         {dir.path().string(), source_status::cannot_read, "Is a directory"},
         {"/dev/zero",

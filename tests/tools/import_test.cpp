@@ -258,7 +258,7 @@ TEST(Import, RefusesAFileOfNeitherFormat)
     dir.write("empty.txt", "");
     const std::string expected =
         ": neither a GFZ Potsdam Kp_ap_Ap_SN_F107 file ('#' header lines, then lines of 28 "
-        "numbers) or a CelesTrak SW-All.csv (a header row DATE,BSRN,ND,KP1,...)\n";
+        "numbers) nor a CelesTrak SW-All.csv (a header row DATE,BSRN,ND,KP1,...)\n";
     for (const char* name : {"1980.dat", "empty.txt"}) {
         const program_result r = run_command("meanflux-import", {name}, dir.path());
         EXPECT_EQ(r.status, 2) << name;
