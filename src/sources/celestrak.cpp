@@ -225,9 +225,7 @@ source_status read_celestrak(std::string_view bytes, source_days& source, source
 {
     source = source_days{};
     source.format = source_format::celestrak;
-    constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
-    if (bytes.starts_with(byte_order_mark))
-        bytes.remove_prefix(byte_order_mark.size());
+    bytes = without_byte_order_mark(bytes);
     // A row has about 115 characters; its daily index line 72.
     source.text.reserve(bytes.size() / 3 * 2);
     source.days.reserve(bytes.size() / 100);

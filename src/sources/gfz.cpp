@@ -202,7 +202,7 @@ source_status read_gfz(std::string_view bytes, source_days& source, source_probl
     // A data line has 158 characters; its daily index line 72.
     source.text.reserve(bytes.size() / 2);
     source.days.reserve(bytes.size() / 150);
-    line_cursor cursor{bytes};
+    line_cursor cursor{without_byte_order_mark(bytes)};
     std::string_view line;
     calendar_date previous{};
     for (line_status status; (status = next_line(cursor, line)) != line_status::end;) {

@@ -21,7 +21,7 @@ line_status next_line(line_cursor& cursor, std::string_view& line) noexcept
         lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - bytes.data())
                       : bytes.size();
     std::size_t length = end - cursor.at;
-    if (lf != nullptr && length > 0 && bytes[end - 1] == '\r')
+    if (length > 0 && bytes[end - 1] == '\r' && (lf != nullptr || end == bytes.size()))
         --length; // the CR of a CR LF belongs to the line end
     ++cursor.number;
     const std::size_t start = cursor.at;
@@ -61,10 +61,7 @@ namespace {
 // The first line that is not blank.
 line_status first_line(std::string_view bytes, line_cursor& cursor, std::string_view& line) noexcept
 {
-    constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
-    if (bytes.starts_with(byte_order_mark))
-        bytes.remove_prefix(byte_order_mark.size());
-    cursor = line_cursor{bytes};
+    cursor = line_cursor{without_byte_order_mark(bytes)};
     line_status status;
     while ((status = next_line(cursor, line)) == line_status::line &&
            line.find_first_not_of(" \t") == std::string_view::npos) {}

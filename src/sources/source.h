@@ -143,6 +143,15 @@ inline constexpr const char* not_a_source =
 // Returns:  true; false when a value does not fit its columns (nothing is then added).
 [[nodiscard]] bool append_day(source_days& source, const daily_values& values, bool predicted);
 
+// The bytes without the UTF-8 byte-order mark that some editors put at the start of a text file.
+inline std::string_view without_byte_order_mark(std::string_view bytes) noexcept
+{
+    constexpr std::string_view mark = "\xEF\xBB\xBF";
+    if (bytes.starts_with(mark))
+        bytes.remove_prefix(mark.size());
+    return bytes;
+}
+
 // Lines of a source, one after another, each without its line end.
 struct line_cursor {
     std::string_view bytes;
@@ -161,7 +170,8 @@ enum class line_status {
 // Given and returned:
 //           cursor  moved past the line (and its number counted) when the result is `line`
 //                   or too_long
-// Returned: line    the line, without its LF or CR LF
+// Returned: line    the line, without its LF or CR LF (or a CR that ends the input: the input
+//                   was cut between CR and LF)
 // Returns:  line, end or too_long.
 [[nodiscard]] line_status next_line(line_cursor& cursor, std::string_view& line) noexcept;
 

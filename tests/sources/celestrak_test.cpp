@@ -267,6 +267,8 @@ TEST(CelesTrakFile, DaysPredictionsAndLineEnds)
         {file_of({d1, d2, d3, m1}), "LF"},
         {file_of({d1, d2, d3, m1}, "\r\n"), "CR LF"},
         {file_of({d1, d2, d3}).substr(0, file_of({d1, d2, d3}).size() - 1), "no last line end"},
+        {file_of({d1, d2, d3}, "\r\n").substr(0, file_of({d1, d2, d3}, "\r\n").size() - 1),
+         "cut between the last CR and LF"},
         {"\xEF\xBB\xBF" + file_of({d1, d2, d3, m1}), "a byte-order mark"},
         {file_of({d1, "", d2, d3, m1, ""}), "blank lines"},
         {file_of({d1, d2, m0, d3, m1}), "a monthly prediction among the days"},
