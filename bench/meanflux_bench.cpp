@@ -189,7 +189,7 @@ std::string gfz_file_since_1932()
     calendar_date date{1932, 1, 1};
     for (int n = 0; n < 34340; ++n, date = next_calendar_day(date)) {
         std::string line = data.substr(n % (data.size() / line_length) * line_length, line_length);
-        char head[32];
+        char head[80];
         std::snprintf(head,
                       sizeof head,
                       "%04d %02d %02d %5d %7.1f",

@@ -82,7 +82,7 @@ TEST(Import, GivesMeanfluxTheYearsTheArchiveNoLongerHas)
 // A GFZ data line of the given date, with the values of 1 January 1980.
 std::string gfz_line(int year, int month, int day)
 {
-    char date[16];
+    char date[48];
     std::snprintf(date, sizeof date, "%04d %02d %02d", year, month, day);
     return date + std::string(" 17532 17532.5 2001 19  2.333  2.333  2.333  3.333  3.333  4.333  "
                               "5.000  5.000    9    9    9   18   18   32   48   48    24 217    "
