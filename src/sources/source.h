@@ -3,11 +3,14 @@
 //
 // A source is read whole, checked whole and turned into one day after another, each with its
 // date, its daily index line and whether it is a prediction.  Every program that makes daily
-// index lines from a published file (the importer, the one-command build) takes them from here,
-// so that the same source always gives the same bytes.
+// index lines from a published file takes them from here, so that the same source always gives
+// the same bytes.
 //
 // Each published format has its own reader (sources/gfz.h, sources/celestrak.h), which knows its
-// format by the file's first line; read_source() recognises the format and calls the reader.
+// format by the file's first line; read_source() recognises the format and calls the reader.  A
+// reader of another kind of source fills the same source_days: the lines of yearly daily index
+// files that already exist, say, each as its file has it (`length` is then that line's length,
+// not always 71) with the date that its place in its year's file gives.
 #pragma once
 
 #include "sources/daily_line.h"
