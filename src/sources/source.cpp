@@ -70,6 +70,25 @@ line_status first_line(std::string_view bytes, line_cursor& cursor, std::string_
 
 } // namespace
 
+std::string lines_before(const source_day& day)
+{
+    std::string text;
+    for (calendar_date date{day.year, 1, 1}; date.month != day.month || date.day != day.day;
+         date = next_calendar_day(date)) {
+        daily_values none;
+        none.year = date.year;
+        none.month = date.month;
+        none.day = date.day;
+        const std::size_t at = text.size();
+        text.resize(at + daily_line_length + 1);
+        // A date and nothing else always fits.
+        (void)format_daily_line(
+            none, std::span<char, daily_line_length>(text.data() + at, daily_line_length));
+        text[at + daily_line_length] = '\n';
+    }
+    return text;
+}
+
 source_format recognise_source(std::string_view bytes) noexcept
 {
     line_cursor cursor;

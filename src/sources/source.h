@@ -72,6 +72,15 @@ inline std::string_view lines_of(const source_days& source, std::size_t first,
 //           predicted; 0 when every day is predicted.
 std::size_t days_before_predictions(const source_days& source) noexcept;
 
+// The lines of the days of a year before a given day, for a yearly file whose source begins
+// within the year: line i of a yearly daily index file is day i + 1 of its year.
+//
+// Given:    day  a day of the source (its first, CelesTrak's 1 October 1957 say)
+// Returns:  one line and LF for each day from 1 January of its year to the day before it: the
+//           date, every value blank and the flux "  0.0" with qualifier 3, as for a day without
+//           data; "" for 1 January.
+std::string lines_before(const source_day& day);
+
 // The longest line a source may have, line end not counted.  A longer line is refused, so that an
 // input without line ends (/dev/zero) is refused after that many characters of it.
 inline constexpr std::size_t max_source_line = 4096;

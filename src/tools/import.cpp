@@ -65,6 +65,7 @@ struct year_file {
     std::size_t first = 0;     // its first day in the source
     std::size_t count = 0;     // its days
     std::size_t predicted = 0; // how many of them are predictions
+    std::string before;        // lines of the days of the year before the source's first day
     std::string path;
     output_file file;
     bool begun = false; // its temporary file exists
@@ -86,6 +87,8 @@ std::vector<year_file> files_by_year(const source_days& source, std::size_t end,
             char name[16];
             std::snprintf(name, sizeof name, "%.4d.dat", day.year);
             f.path = directory.empty() ? name : directory + "/" + name;
+            if (i == 0)
+                f.before = lines_before(day);
             files.push_back(std::move(f));
         }
         ++files.back().count;
@@ -196,7 +199,9 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
             f.begun = true;
             const std::string_view bytes = lines_of(source, f.first, f.count);
             errno = 0;
-            if (std::fwrite(bytes.data(), 1, bytes.size(), f.file.stream) != bytes.size() ||
+            if (std::fwrite(f.before.data(), 1, f.before.size(), f.file.stream) !=
+                    f.before.size() ||
+                std::fwrite(bytes.data(), 1, bytes.size(), f.file.stream) != bytes.size() ||
                 std::fflush(f.file.stream) != 0)
                 error_number = errno != 0 ? errno : EIO;
         }
@@ -232,11 +237,19 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     }
 
     for (const year_file& f : files) {
+        std::fprintf(out, "%s: %zu days", f.path.c_str(), f.count);
         if (predictions)
-            std::fprintf(
-                out, "%s: %zu days, %zu predicted\n", f.path.c_str(), f.count, f.predicted);
-        else
-            std::fprintf(out, "%s: %zu days\n", f.path.c_str(), f.count);
+            std::fprintf(out, ", %zu predicted", f.predicted);
+        if (!f.before.empty()) {
+            const source_day& first = source.days[f.first];
+            std::fprintf(out,
+                         " from %04d-%02d-%02d; the %zu days before them without data",
+                         first.year,
+                         first.month,
+                         first.day,
+                         f.before.size() / (daily_line_length + 1));
+        }
+        std::fputc('\n', out);
     }
     errno = 0;
     if (std::fflush(out) != 0 || std::ferror(out)) {

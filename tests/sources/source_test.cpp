@@ -192,6 +192,19 @@ TEST(Source, GfzFile)
     }
 }
 
+TEST(Source, LinesOfTheDaysBeforeASourceBegins)
+{
+    const std::string none(59, ' ');
+    const std::string before = lines_before({1957, 10, 1, false, 0, 71});
+    ASSERT_EQ(before.size(), 273u * 72u);
+    EXPECT_EQ(before.substr(0, 72), "570101" + none + "  0.03\n");
+    EXPECT_EQ(before.substr(58 * 72, 72), "570228" + none + "  0.03\n");
+    EXPECT_EQ(before.substr(272 * 72), "570930" + none + "  0.03\n");
+    EXPECT_EQ(lines_before({2100, 3, 1, false, 0, 71}).size(), 59u * 72u); // not a leap year
+    EXPECT_EQ(lines_before({2000, 3, 1, false, 0, 71}).size(), 60u * 72u);
+    EXPECT_EQ(lines_before({1980, 1, 1, false, 0, 71}), "");
+}
+
 TEST(Source, FilesOfNeitherFormatOrThatCannotBeRead)
 {
     scratch_dir dir;

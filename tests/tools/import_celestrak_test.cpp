@@ -85,6 +85,29 @@ TEST(ImportCelesTrak, TheBundledYears1958To2023)
     EXPECT_EQ(lines_of(dir / "2015.dat")[12].substr(65), "  0.03");
 }
 
+TEST(ImportCelesTrak, TheFirstYearBeginsOn1JanuaryWithDaysWithoutData)
+{
+    // The file begins on 1 October 1957, but line i of 1957.dat must be day i + 1 of 1957.
+    scratch_dir dir;
+    const program_result r =
+        run_command("meanflux-import", {"--to", "1959", celestrak.string()}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "1957.dat: 92 days from 1957-10-01; the 273 days before them without data\n"
+              "1958.dat: 365 days\n1959.dat: 365 days\n");
+    const std::vector<std::string> lines = lines_of(dir / "1957.dat");
+    ASSERT_EQ(lines.size(), 365u);
+    EXPECT_EQ(lines[0], "570101" + std::string(59, ' ') + "  0.03");
+    EXPECT_EQ(lines[272], "570930" + std::string(59, ' ') + "  0.03");
+    EXPECT_EQ(lines[273],
+              "5710011700194340302037234337273 32 27 15  7 22  9 32 22 211.15334269.80");
+    // 1958's means take the days of October to December 1957, and leave out those before.
+    const program_result run = run_meanflux(dir.path(), "1958\n");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(read_file(dir / "1958_m.dat"), reference_mean_flux_file(dir.path(), 1958));
+}
+
 TEST(ImportCelesTrak, PredictionsOnlyWhenAskedForAndMonthlyOnesNever)
 {
     const program_result plain = run_command(

@@ -200,7 +200,9 @@ TEST(Import, DatesFollowTheGregorianCalendarPast2100)
             gfz_line(2100, 3, 1) + gfz_line(2100, 3, 2));
     const program_result r = run_command("meanflux-import", {"gfz.txt"}, dir.path());
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "2099.dat: 1 days\n2100.dat: 61 days\n");
+    EXPECT_EQ(r.out,
+              "2099.dat: 1 days from 2099-12-31; the 364 days before them without data\n"
+              "2100.dat: 61 days\n");
     const std::string lines = read_file(dir / "2100.dat");
     ASSERT_EQ(lines.size(), 61u * 72u);
     EXPECT_EQ(lines.substr(58 * 72, 6), "000228");
