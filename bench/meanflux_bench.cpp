@@ -3,6 +3,8 @@
 #include "flux/distance.h"
 #include "flux/means.h"
 #include "input/daily_series.h"
+#include "sources/daily_line.h"
+#include "sources/source.h"
 #include "yearly/writer.h"
 
 #include <meanflux/meanflux.h>
@@ -164,6 +166,70 @@ void BM_LookupInACombinedFile(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_LookupInACombinedFile);
+
+std::string whole_file(const fs::path& name)
+{
+    std::ifstream f(name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+// A GFZ file as long as the published one, 1 January 1932 to 7 January 2026 (34 340 days): the
+// header and data lines of the bundled excerpt, their dates and day counts rewritten.
+std::string gfz_file_since_1932()
+{
+    const std::string excerpt = whole_file(fs::path(MEANFLUX_SOURCE_DIR) /
+                                           "examples/data/Kp_ap_Ap_SN_F107_2016-latest.txt");
+    std::string text, data;
+    for (std::size_t at = 0; at < excerpt.size();) {
+        const std::size_t end = excerpt.find('\n', at) + 1;
+        (excerpt[at] == '#' ? text : data) += excerpt.substr(at, end - at);
+        at = end;
+    }
+    const std::size_t line_length = data.find('\n') + 1;
+    calendar_date date{1932, 1, 1};
+    for (int n = 0; n < 34340; ++n, date = next_calendar_day(date)) {
+        std::string line = data.substr(n % (data.size() / line_length) * line_length, line_length);
+        char head[80];
+        std::snprintf(head,
+                      sizeof head,
+                      "%04d %02d %02d %5d %7.1f",
+                      date.year,
+                      date.month,
+                      date.day,
+                      n,
+                      n + 0.5);
+        line.replace(0, 24, head);
+        text += line;
+    }
+    return text;
+}
+
+// Reading and checking a whole source into its daily index lines, in memory.
+void BM_ReadGfzSourceSince1932(benchmark::State& state)
+{
+    const std::string bytes = gfz_file_since_1932();
+    source_days source;
+    source_problem problem;
+    for (auto _ : state)
+        if (read_source(bytes, source, problem) != source_status::read ||
+            source.days.size() != 34340)
+            state.SkipWithError("the GFZ file was not read");
+    state.SetItemsProcessed(state.iterations() * 34340);
+}
+BENCHMARK(BM_ReadGfzSourceSince1932)->Unit(benchmark::kMillisecond);
+
+void BM_ReadCelesTrakSource(benchmark::State& state)
+{
+    const std::string bytes =
+        whole_file(fs::path(MEANFLUX_SOURCE_DIR) / "tests/data/celestrak/SW-All.csv");
+    source_days source;
+    source_problem problem;
+    for (auto _ : state)
+        if (read_source(bytes, source, problem) != source_status::read)
+            state.SkipWithError("SW-All.csv was not read");
+    state.SetItemsProcessed(state.iterations() * static_cast<long>(source.days.size()));
+}
+BENCHMARK(BM_ReadCelesTrakSource)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

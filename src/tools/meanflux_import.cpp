@@ -1,7 +1,7 @@
 // meanflux-import: the GFZ Potsdam file of geomagnetic and solar indices into yearly daily index
 // files.
 #include "io/output_file.h"
-#include "tools/gfz_import.h"
+#include "tools/import.h"
 
 #include <cstdio>
 

@@ -1,12 +1,13 @@
-#include "tools/gfz_import.h"
-
 #include "support/run_program.h"
 #include "support/yearly_files.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace meanflux::test {
 namespace {
@@ -78,114 +79,196 @@ TEST(Import, GivesMeanfluxTheYearsTheArchiveNoLongerHas)
         EXPECT_EQ(imported.substr(at + 12, 46), archive.substr(at + 12, 46)) << at / 72;
 }
 
-TEST(Import, LinesOfTheDailyIndexFile)
+// A GFZ data line of the given date, with the values of 1 January 1980.
+std::string gfz_line(int year, int month, int day)
 {
-    struct Case {
-        std::string gfz, daily;
-        const char* what;
-    };
-    const Case cases[] = {
-        {"1980 01 01 17532 17532.5 2001 19  2.333  2.333  2.333  3.333  3.333  4.333  5.000  "
-         "5.000    9    9    9   18   18   32   48   48    24 217    195.6    189.1 2",
-         "8001012001192323233333435050280  9  9  9 18 18 32 48 48 241.26217189.10\n",
-         "a whole day"},
-        {"2020 10 23 32438 32438.5 2553 21  1.333  1.333  0.333  0.333  1.667  2.667  4.667  "
-         "4.667    5    5    2    2    6   12   39   39    14  17     -1.0     -1.0 2",
-         "2010232553211313 3 317274747170  5  5  2  2  6 12 39 39 140.84 17  0.03\n",
-         "no flux that day"},
-        {"2026 01 07 34340 34340.5 2624  6 -1.000  0.333  0.000  0.333  0.667  0.667  2.000  "
-         "2.000   -1    2    0    2    3    3    7    7    -1  -1    135.0    130.6 0",
-         "2601072624 6   3 0 3 7 72020        2  0  2  3  3  7  7          130.60\n",
-         "missing Kp, ap, Ap and sunspot number"},
-        {"1989 03 13 20891 20891.5 2116 13  6.000  7.333  8.667  9.000  9.000  9.000  9.000  "
-         "9.000   80  154  300  400  400  400  400  400   292 250    275.7    270.1 2",
-         "8903132116136073879090909090670 80154300400400400400400292    250270.10\n",
-         "an ap sum whose Cp the archive does not establish"},
-    };
-    for (const auto& c : cases) {
-        gfz_day day{};
-        std::string problem;
-        ASSERT_EQ(parse_gfz_line(c.gfz, day, problem), gfz_line_kind::day) << c.what << problem;
-        EXPECT_EQ(daily_index_line(day), c.daily) << c.what;
-        EXPECT_EQ(daily_index_line(day).size(), 72u) << c.what;
-    }
+    char date[48];
+    std::snprintf(date, sizeof date, "%04d %02d %02d", year, month, day);
+    return date + std::string(" 17532 17532.5 2001 19  2.333  2.333  2.333  3.333  3.333  4.333  "
+                              "5.000  5.000    9    9    9   18   18   32   48   48    24 217    "
+                              "195.6    189.1 2\n");
 }
 
-TEST(Import, CpFromTheSumOfTheEightAp)
+// The directory's files and their contents, to see that nothing changed.
+std::map<std::string, std::string> contents(const scratch_dir& dir)
 {
-    struct Case {
-        int sum;
-        bool known;
-        int cp, c9;
-    };
-    constexpr Case cases[] = {
-        {0, true, 0, 0},     {22, true, 0, 0},    {23, true, 1, 0},    {35, true, 2, 1},
-        {140, true, 10, 5},  {320, true, 14, 6},  {321, true, 15, 7},  {729, true, 18, 7},
-        {730, true, 19, 8},  {1117, true, 19, 8}, {1118, false, 0, 0}, {1120, true, 20, 9},
-        {1395, true, 20, 9}, {1400, false, 0, 0}, {1410, true, 21, 9}, {1967, true, 22, 9},
-        {2000, false, 0, 0}, {2237, true, 23, 9}, {3200, false, 0, 0}, {-5, false, 0, 0},
-    };
-    for (const auto& c : cases) {
-        int cp = -1;
-        EXPECT_EQ(cp_of_ap_sum(c.sum, cp), c.known) << c.sum;
-        if (c.known) {
-            EXPECT_EQ(cp, c.cp) << c.sum;
-            EXPECT_EQ(c9_of_cp(cp), c.c9) << c.sum;
-        }
-    }
+    std::map<std::string, std::string> files;
+    for (const std::string& name : dir.entries())
+        files[name] = fs::is_regular_file(dir / name) ? read_file(dir / name) : "(not a file)";
+    return files;
 }
 
-TEST(Import, RefusesMalformedLinesWithTheirNumber)
+TEST(Import, RefusesAFaultyLineByItsNumberAndWritesNothing)
 {
-    const std::string good = "1980 01 01 17532 17532.5 2001 19  2.333  2.333  2.333  3.333  3.333 "
-                             " 4.333  5.000  5.000    9    9    9   18   18   32   48   48    24 "
-                             "217    195.6    189.1 2";
-    const std::string next = "1980 01 02 17533 17533.5 2001 20  4.333  3.000  2.000  2.333  3.333 "
-                             " 2.000  1.000  2.000   32   15    7    9   18    7    4    7    12 "
-                             "224    206.7    199.8 2";
-    auto with = [&](std::size_t field, const std::string& value) {
-        std::string line = next;
-        std::size_t at = 0;
-        for (std::size_t f = 0; f <= field; ++f) {
-            at = line.find_first_not_of(' ', at);
-            if (f < field)
-                at = line.find(' ', at);
-        }
-        line.replace(at, line.find(' ', at) - at, value);
-        return line;
-    };
+    const std::string good = "# a header line\n#\n" + gfz_line(1980, 1, 1);
     struct Case {
-        std::string second_line;
-        std::string problem;
+        std::string file;
+        std::string message;
     };
     const Case cases[] = {
-        {next + " 7", "more than 28 fields"},
-        {next.substr(0, next.rfind(' ')), "27 fields, not 28"},
-        {with(1, "13"), "not a valid date"},
-        {"1980 02 30" + next.substr(10), "not a valid date"},
-        {with(7, "9.333"), "a Kp is neither 0 to 9 nor -1"},
-        {with(8, "x"), "a Kp is neither 0 to 9 nor -1"},
-        {with(16, "-2"), "an ap is neither 0 to 999 nor -1"},
-        {with(23, "1000"), "Ap is neither 0 to 999 nor -1"},
-        {with(24, "2.5"), "the sunspot number is neither 0 to 999 nor -1"},
-        {with(26, "1000.0"), "an F10.7 is neither 0 to 999.9 nor -1"},
-        {with(26, "nan"), "an F10.7 is neither 0 to 999.9 nor -1"},
-        {with(27, "3"), "D is not 0, 1 or 2"},
-        {"1980 01 03" + next.substr(10),
-         "day 1980-1-3 does not follow the day before it (a day missing, repeated or out of "
-         "order)"},
-        {good,
-         "day 1980-1-1 does not follow the day before it (a day missing, repeated or out "
-         "of order)"},
+        {good + gfz_line(1980, 1, 3),
+         "line 4: day 1980-01-03 does not follow the day before it, 1980-01-01 (a day missing, "
+         "repeated or out of order)"},
+        {good + gfz_line(1980, 1, 1),
+         "line 4: day 1980-01-01 does not follow the day before it, 1980-01-01 (a day missing, "
+         "repeated or out of order)"},
+        {good + gfz_line(1980, 1, 2).substr(0, 60), "line 4: 11 fields, not 28"},
+        {good +
+             [] {
+                 std::string line = gfz_line(1980, 1, 2);
+                 return line.replace(line.find("189.1"), 5, "0x1p7");
+             }(),
+         "line 4: an F10.7 is neither 0 to 999.9 nor -1"},
+        {good + std::string(5000, ' ') + "\n", "line 4: longer than 4096 characters"},
     };
     for (const auto& c : cases) {
         scratch_dir dir;
-        dir.write("gfz.txt", "# a header line\n#\n" + good + "\n" + c.second_line + "\n");
-        const program_result r = run_command("meanflux-import", {"gfz.txt"}, dir.path());
-        EXPECT_EQ(r.status, 2) << c.problem;
-        EXPECT_EQ(r.err, "meanflux-import: gfz.txt: line 4: " + c.problem + "\n");
+        dir.write("gfz.txt", c.file);
+        const program_result r =
+            run_command("meanflux-import", {"-d", "new", "gfz.txt"}, dir.path());
+        EXPECT_EQ(r.status, 2) << c.message;
+        EXPECT_EQ(r.err, "meanflux-import: gfz.txt: " + c.message + "\n");
+        EXPECT_EQ(r.out, "");
         EXPECT_EQ(dir.entries(), std::vector<std::string>{"gfz.txt"}) << "nothing written";
     }
+}
+
+TEST(Import, ChecksTheWholeFileBeforeReplacingAnyYear)
+{
+    // A new copy of the file of 1979 to 1981 whose last line was cut off in the middle: the
+    // years imported before stay as they were.
+    const std::string whole = read_file(gfz_1979_1981);
+    const std::string cut = whole.substr(0, whole.size() - 80);
+    scratch_dir dir;
+    dir.write("gfz.txt", cut);
+    dir.write("1979.dat", "the earlier 1979\n");
+    dir.write("1980.dat", "the earlier 1980\n");
+    const auto before = contents(dir);
+    const program_result r = run_command("meanflux-import", {"gfz.txt"}, dir.path());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "meanflux-import: gfz.txt: line 1136: 14 fields, not 28\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(contents(dir), before);
+}
+
+TEST(Import, AFileThatCannotBeWrittenReplacesNone)
+{
+    const std::string whole = read_file(gfz_1979_1981);
+    struct Case {
+        long file_size_limit;
+        const char* make_directory;
+        std::string message;
+    };
+    // 1979.dat needs 26 280 bytes, 1980.dat 26 352: a limit between them fails the second.
+    const Case cases[] = {
+        {26300, nullptr, "meanflux-import: 1980.dat: cannot write: File too large\n"},
+        {-1, "1981.dat", "meanflux-import: 1981.dat: cannot write: Is a directory\n"},
+    };
+    for (const auto& c : cases) {
+        scratch_dir dir;
+        dir.write("gfz.txt", whole);
+        dir.write("1979.dat", "the earlier 1979\n");
+        if (c.make_directory != nullptr)
+            fs::create_directory(dir / c.make_directory);
+        run_options options;
+        options.file_size_limit = c.file_size_limit;
+        const auto before = contents(dir);
+        const program_result r = run_program(
+            fs::path(MEANFLUX_COMMANDS) / "meanflux-import", {"gfz.txt"}, dir.path(), "", options);
+        EXPECT_EQ(r.status, 2) << c.message;
+        EXPECT_EQ(r.err, c.message);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(contents(dir), before) << "nothing replaced, no temporary file left";
+    }
+}
+
+TEST(Import, DatesFollowTheGregorianCalendarPast2100)
+{
+    // 2100 is not a leap year: 28 February is followed by 1 March.
+    scratch_dir dir;
+    dir.write(
+        "gfz.txt",
+        "#\n" + gfz_line(2099, 12, 31) + gfz_line(2100, 1, 1) +
+            [] {
+                std::string days;
+                for (int d = 2; d <= 31; ++d)
+                    days += gfz_line(2100, 1, d);
+                for (int d = 1; d <= 28; ++d)
+                    days += gfz_line(2100, 2, d);
+                return days;
+            }() +
+            gfz_line(2100, 3, 1) + gfz_line(2100, 3, 2));
+    const program_result r = run_command("meanflux-import", {"gfz.txt"}, dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "2099.dat: 1 days from 2099-12-31; the 364 days before them without data\n"
+              "2100.dat: 61 days\n");
+    const std::string lines = read_file(dir / "2100.dat");
+    ASSERT_EQ(lines.size(), 61u * 72u);
+    EXPECT_EQ(lines.substr(58 * 72, 6), "000228");
+    EXPECT_EQ(lines.substr(59 * 72, 6), "000301");
+}
+
+TEST(Import, AnEndlessInputIsRefusedAfterABoundedRead)
+{
+    scratch_dir dir;
+    const program_result r = run_command("meanflux-import", {"/dev/zero"}, dir.path());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err,
+              "meanflux-import: /dev/zero: more than 33554432 bytes, more than a GFZ Potsdam or "
+              "CelesTrak file can hold\n");
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{});
+}
+
+TEST(Import, ALineOfMoreThan4096CharactersIsRefused)
+{
+    scratch_dir dir;
+    for (const std::string& text : {"#" + std::string(1 << 20, '#'),
+                                    std::string(5000, '\0'),
+                                    "#\n#" + std::string(4096, 'x')}) {
+        dir.write("long.txt", text);
+        const program_result r = run_command("meanflux-import", {"long.txt"}, dir.path());
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err,
+                  "meanflux-import: long.txt: line " + std::string(text[1] == '\n' ? "2" : "1") +
+                      ": longer than 4096 characters\n");
+    }
+}
+
+TEST(Import, StandardOutputFullIsReported)
+{
+    // The files are written, and the failure is said.
+    scratch_dir dir;
+    run_options full;
+    full.stdout_path = "/dev/full";
+    const program_result r = run_program(fs::path(MEANFLUX_COMMANDS) / "meanflux-import",
+                                         {"--from", "1981", gfz_1979_1981.string()},
+                                         dir.path(),
+                                         "",
+                                         full);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err,
+              "meanflux-import: standard output: No space left on device (the files were "
+              "written)\n");
+    EXPECT_EQ(read_file(dir / "1981.dat").size(), 365u * 72u);
+}
+
+TEST(Import, RefusesAFileOfNeitherFormat)
+{
+    scratch_dir dir;
+    dir.add(real_year(1980));
+    dir.write("empty.txt", "");
+    const std::string expected =
+        ": neither a GFZ Potsdam Kp_ap_Ap_SN_F107 file ('#' header lines, then lines of 28 "
+        "numbers) nor a CelesTrak SW-All.csv (a header row DATE,BSRN,ND,KP1,...)\n";
+    for (const char* name : {"1980.dat", "empty.txt"}) {
+        const program_result r = run_command("meanflux-import", {name}, dir.path());
+        EXPECT_EQ(r.status, 2) << name;
+        EXPECT_EQ(r.err, "meanflux-import: " + std::string(name) + expected);
+    }
+    const program_result r = run_command("meanflux-import", {"."}, dir.path());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "meanflux-import: .: Is a directory\n");
 }
 
 TEST(Import, YearsAskedForAndUsage)
@@ -197,23 +280,25 @@ TEST(Import, YearsAskedForAndUsage)
         std::string out, err;
     };
     const std::string file = gfz_1979_1981.string();
+    const std::string usage =
+        "usage: meanflux-import [-d DIR] [--from YEAR] [--to YEAR] [--predictions] FILE\n";
     const Case cases[] = {
         {{"--from", "1980", "--to", "1980", file}, 0, "1980.dat: 366 days\n", ""},
         {{"--from", "1981", file}, 0, "1981.dat: 365 days\n", ""},
+        {{"--from", "1981", "--predictions", file}, 0, "1981.dat: 365 days, 0 predicted\n", ""},
         {{"--from", "1990", file},
          1,
          "",
          "meanflux-import: " + file + ": no day of the years asked for\n"},
-        {{"--to", "nineteen", file},
-         2,
+        {{"--from", "1981", "--to", "1980", file},
+         1,
          "",
-         "meanflux-import: nineteen: not a year\n"
-         "usage: meanflux-import [-d DIR] [--from YEAR] [--to YEAR] FILE\n"},
-        {{},
-         2,
-         "",
-         "meanflux-import: one input file is needed\n"
-         "usage: meanflux-import [-d DIR] [--from YEAR] [--to YEAR] FILE\n"},
+         "meanflux-import: " + file + ": no day of the years asked for\n"},
+        {{"--to", "nineteen", file}, 2, "", "meanflux-import: nineteen: not a year\n" + usage},
+        {{"--to", "0x7b2", file}, 2, "", "meanflux-import: 0x7b2: not a year\n" + usage},
+        {{"--from", "10000", file}, 2, "", "meanflux-import: 10000: not a year\n" + usage},
+        {{}, 2, "", "meanflux-import: one input file is needed\n" + usage},
+        {{file, file}, 2, "", "meanflux-import: one input file is needed\n" + usage},
         {{"none.txt"}, 2, "", "meanflux-import: none.txt: No such file or directory\n"},
         {{"-d", "no/such/dir", "--from", "1981", file},
          2,
@@ -228,7 +313,9 @@ TEST(Import, YearsAskedForAndUsage)
         EXPECT_EQ(r.out, c.out);
         EXPECT_EQ(r.err, c.err);
     }
-    EXPECT_EQ(run_command("meanflux-import", {"--help"}, dir.path()).status, 0);
+    const program_result help = run_command("meanflux-import", {"--help"}, dir.path());
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.substr(0, usage.size()), usage);
 }
 
 } // namespace

@@ -1,0 +1,159 @@
+#include "sources/daily_line.h"
+
+#include <meanflux/calendar.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace meanflux {
+
+namespace {
+
+// Write a whole number right-aligned in `field`, or blanks for no_value.  False when it does not
+// fit (or is negative and not no_value).
+bool put_whole(int value, std::span<char> field) noexcept
+{
+    std::memset(field.data(), ' ', field.size());
+    if (value == no_value)
+        return true;
+    if (value < 0)
+        return false;
+    std::size_t at = field.size();
+    do {
+        if (at == 0)
+            return false;
+        field[--at] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    return true;
+}
+
+void put_two_digits(int value, char* at) noexcept
+{
+    at[0] = static_cast<char>('0' + value / 10 % 10);
+    at[1] = static_cast<char>('0' + value % 10);
+}
+
+bool all_digits(std::string_view text) noexcept
+{
+    if (text.empty())
+        return false;
+    for (const char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool format_fixed_1(double value, std::span<char> field) noexcept
+{
+    if (!std::isfinite(value))
+        return false;
+    char digits[32];
+    const auto [end, error] =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 1);
+    const std::size_t length = static_cast<std::size_t>(end - digits);
+    if (error != std::errc{} || length > field.size())
+        return false;
+    const std::size_t pad = field.size() - length;
+    std::memset(field.data(), ' ', pad);
+    std::memcpy(field.data() + pad, digits, length);
+    return true;
+}
+
+bool format_daily_line(const daily_values& v, std::span<char, daily_line_length> line) noexcept
+{
+    if (v.year < 0 || v.month < 1 || v.month > 12 || v.day < 1 || v.day > 31)
+        return false;
+    char* const text = line.data();
+    put_two_digits(v.year % 100, text);
+    put_two_digits(v.month, text + 2);
+    put_two_digits(v.day, text + 4);
+    bool fits =
+        put_whole(v.rotation, line.subspan(6, 4)) && put_whole(v.rotation_day, line.subspan(10, 2));
+    for (std::size_t i = 0; i < 8; ++i)
+        fits = fits && put_whole(v.kp_tenths[i], line.subspan(12 + 2 * i, 2));
+    fits = fits && put_whole(v.kp_sum_tenths, line.subspan(28, 3));
+    for (std::size_t i = 0; i < 8; ++i)
+        fits = fits && put_whole(v.ap[i], line.subspan(31 + 3 * i, 3));
+    fits = fits && put_whole(v.ap_daily, line.subspan(55, 3));
+    if (v.cp < 0.0)
+        std::memset(text + 58, ' ', 3);
+    else
+        fits = fits && format_fixed_1(v.cp, line.subspan(58, 3));
+    fits = fits && put_whole(v.c9, line.subspan(61, 1)) &&
+           put_whole(v.sunspots, line.subspan(62, 3)) && v.flux >= 0.0 &&
+           format_fixed_1(v.flux, line.subspan(65, 5)) && v.qualifier >= 0 && v.qualifier <= 9;
+    text[70] = static_cast<char>('0' + (fits ? v.qualifier : 0));
+    return fits;
+}
+
+bool parse_whole_number(std::string_view text, int& value) noexcept
+{
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative)
+        text.remove_prefix(1);
+    if (!all_digits(text) || text.size() > 9)
+        return false;
+    int n = 0;
+    for (const char c : text)
+        n = n * 10 + (c - '0');
+    value = negative ? -n : n;
+    return true;
+}
+
+bool parse_decimal_number(std::string_view text, double& value) noexcept
+{
+    if (text.size() > 32)
+        return false;
+    std::string_view digits = text;
+    if (!digits.empty() && digits.front() == '-')
+        digits.remove_prefix(1);
+    const std::size_t point = digits.find('.');
+    if (!all_digits(digits.substr(0, point)) ||
+        (point != std::string_view::npos && !all_digits(digits.substr(point + 1))))
+        return false;
+    double v = 0.0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed);
+    if (error != std::errc{} || end != text.data() + text.size())
+        return false;
+    value = v;
+    return true;
+}
+
+calendar_date next_calendar_day(calendar_date date) noexcept
+{
+    if (date.day < days_in_month(date.month, date.year))
+        return {date.year, date.month, date.day + 1};
+    if (date.month < 12)
+        return {date.year, date.month + 1, 1};
+    return {date.year + 1, 1, 1};
+}
+
+bool follows(calendar_date previous, calendar_date date) noexcept
+{
+    const calendar_date next = next_calendar_day(previous);
+    return date.year == next.year && date.month == next.month && date.day == next.day;
+}
+
+std::string day_order_problem(calendar_date date, calendar_date previous)
+{
+    char text[128];
+    std::snprintf(text,
+                  sizeof text,
+                  "day %04d-%02d-%02d does not follow the day before it, %04d-%02d-%02d (a day "
+                  "missing, repeated or out of order)",
+                  date.year,
+                  date.month,
+                  date.day,
+                  previous.year,
+                  previous.month,
+                  previous.day);
+    return text;
+}
+
+} // namespace meanflux

@@ -1,0 +1,104 @@
+// The line of a yearly daily index file, made from a day's values, and the number fields that
+// the published sources hold them in.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace meanflux {
+
+// Characters of a daily index line, line end not counted.
+inline constexpr std::size_t daily_line_length = 71;
+
+// The value of a field that the source leaves empty or marks as missing: its columns stay blank.
+inline constexpr int no_value = -1;
+
+// Flux qualifiers, column 71.
+inline constexpr int flux_observed = 0;  // a flux observed that day
+inline constexpr int flux_estimated = 2; // a flux estimated (predicted) for that day
+inline constexpr int flux_missing = 3;   // no flux that day: the flux columns hold "  0.0"
+
+inline constexpr std::array<int, 8> all_missing{
+    no_value, no_value, no_value, no_value, no_value, no_value, no_value, no_value};
+
+// One day's values as a daily index line holds them.  Whole numbers are no_value where missing.
+struct daily_values {
+    int year = 0, month = 0, day = 0;           // the date
+    int rotation = no_value;                    // Bartels solar rotation number, 0 to 9999
+    int rotation_day = no_value;                // day within the rotation, 1 to 99
+    std::array<int, 8> kp_tenths = all_missing; // the eight Kp in tenths, 0 to 99
+    int kp_sum_tenths = no_value;               // their sum in tenths, 0 to 999
+    std::array<int, 8> ap = all_missing;        // the eight ap, 0 to 999
+    int ap_daily = no_value;                    // Ap, 0 to 999
+    double cp = -1.0;                           // Cp, 0.0 to 9.9; negative where missing
+    int c9 = no_value;                          // C9, 0 to 9
+    int sunspots = no_value;                    // sunspot number, 0 to 999
+    double flux = 0.0;                          // F10.7 adjusted to 1 AU, 0.0 to 999.9 (sfu)
+    int qualifier = flux_missing;               // 0 to 9
+};
+
+// Write the day's line.
+//
+// Given:    v     the values; a whole number of no_value and a negative Cp leave their columns
+//                 blank
+// Returned: line  the 71 characters
+// Returns:  true; false when a value does not fit its columns (then `line` is not a daily index
+//           line and must not be used).
+// Notes:    The columns, counted from 1:
+//             1-6 year (last two digits), month and day, two digits each, zero-padded;
+//             7-10 Bartels rotation; 11-12 its day; 13-28 the eight Kp in tenths, two each;
+//             29-31 their sum; 32-55 the eight ap, three each; 56-58 Ap; 59-61 Cp ("%3.1f");
+//             62 C9; 63-65 sunspot number; 66-70 flux ("%5.1f"); 71 the qualifier.
+//           Whole numbers are right-aligned and padded with blanks, as "%Nd" writes them.
+[[nodiscard]] bool format_daily_line(const daily_values& v,
+                                     std::span<char, daily_line_length> line) noexcept;
+
+// Write a real number as "%W.1f" would, into exactly `width` characters.
+//
+// Given:    value  a finite number that needs at most `width` characters with one decimal
+//           width  the field's width
+// Returned: field  the characters, right-aligned, padded with blanks
+// Returns:  true; false when the value does not fit (or is not finite).
+// Notes:    std::to_chars with fixed notation and precision 1 rounds as printf does; the tests
+//           compare the two over every tenth from 0.0 to 999.9 and over random values.
+[[nodiscard]] bool format_fixed_1(double value, std::span<char> field) noexcept;
+
+// A whole number written with an optional minus sign and decimal digits, nothing else.
+//
+// Given:    text   the field
+// Returned: value  the number
+// Returns:  true for "-?[0-9]+" of at most nine digits.
+[[nodiscard]] bool parse_whole_number(std::string_view text, int& value) noexcept;
+
+// A decimal number: an optional minus sign, digits, and a point followed by digits if any.
+//
+// Given:    text   the field
+// Returned: value  the number, rounded to the nearest double as strtod rounds it
+// Returns:  true for "-?[0-9]+(\.[0-9]+)?" of at most 32 characters.
+// Notes:    No exponent, no hexadecimal, no "inf" or "nan", no blank, no plus sign and nothing
+//           after the digits: the published files write every number in this plain form.
+[[nodiscard]] bool parse_decimal_number(std::string_view text, double& value) noexcept;
+
+// A date of the Gregorian calendar.
+struct calendar_date {
+    int year, month, day;
+};
+
+// The day after a date.
+//
+// Given:    date  a valid date
+// Returns:  the next day, by the full Gregorian rule: 28 February 2100 is followed by 1 March
+//           2100, since 2100 is not a leap year.
+[[nodiscard]] calendar_date next_calendar_day(calendar_date date) noexcept;
+
+// Whether `date` is the day after `previous`.
+[[nodiscard]] bool follows(calendar_date previous, calendar_date date) noexcept;
+
+// The refusal of a date that does not follow the day before it: "day 1980-01-03 does not follow
+// the day before it, 1980-01-01 (a day missing, repeated or out of order)".
+std::string day_order_problem(calendar_date date, calendar_date previous);
+
+} // namespace meanflux
