@@ -51,7 +51,7 @@ struct output_file {
 //              new one gets those of a newly created file (0666 less the umask).
 //           3. A chain of more than 40 symbolic links gives ELOOP.
 //           4. Until finished or abandoned, the temporary file is removed if a signal ends the
-//              process (once remove_output_on_signals() has been called).  At most 32 files can
+//              process (once remove_output_on_signals() has been called).  At most 256 files can
 //              be pending at once; one more gives EMFILE.
 [[nodiscard]] int begin_output(const char* name, output_file& file) noexcept;
 

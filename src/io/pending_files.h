@@ -11,8 +11,9 @@
 
 namespace meanflux {
 
-// Number of temporary files that can be pending at the same time.
-inline constexpr int max_pending_files = 32;
+// Number of temporary files that can be pending at the same time: an import writes every year
+// of its source (the GFZ file holds close to a hundred) before any of them takes its name.
+inline constexpr int max_pending_files = 256;
 
 // Longest name of a pending file, with its terminating NUL.
 inline constexpr std::size_t max_pending_name = 4096;
