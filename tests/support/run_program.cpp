@@ -97,6 +97,8 @@ program_result run_program(const fs::path& program, const std::vector<std::strin
                                static_cast<rlim_t>(options.file_size_limit)};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
+        if (options.time_limit > 0)
+            ::alarm(options.time_limit); // the timer outlives the exec
         std::vector<char*> argv;
         std::string name = program.string();
         argv.push_back(name.data());

@@ -43,6 +43,7 @@ struct run_options {
     bool close_stdout = false; // start the program with standard output closed
     std::string stdout_path;   // send standard output to this file instead of capturing it
     long file_size_limit = -1; // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored; -1 for none
+    unsigned time_limit = 0;   // seconds until SIGALRM stops a program that hangs; 0 for none
 };
 
 // Run `program` with `args` in directory `dir`, standard input fed from `input`.
