@@ -170,7 +170,7 @@ load_status load_file(const char* name, year_loading& loading, daily_series& ser
         result.error_number = errno;
         return load_status::cannot_open;
     }
-    std::array<char, 1 << 16> piece;
+    std::array<char, 1 << 14> piece; // a yearly file of 26 KB comes in two pieces
     for (;;) {
         const ssize_t n = ::read(in.fd(), piece.data(), piece.size());
         if (n < 0) {
