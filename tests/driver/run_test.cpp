@@ -167,15 +167,6 @@ void set_flux(std::string& file, int n, const char* field)
     file.replace(static_cast<std::size_t>(n - 1) * 72 + 65, 6, field);
 }
 
-// Columns 28-32 and 33-37 (observed and 1 AU flux) of every record of a yearly file.
-std::vector<std::string> own_fluxes(const std::string& records)
-{
-    std::vector<std::string> fluxes;
-    for (std::size_t at = 0; at + 49 <= records.size(); at += 49)
-        fluxes.push_back(records.substr(at + 27, 10));
-    return fluxes;
-}
-
 struct lines_case {
     const char* what;
     void (*prepare)(const scratch_dir&);
@@ -247,6 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    "",
                    true},
+        // Every day of 1980 keeps its own flux beside its own Kp; 31 December 1979 is missing.
         lines_case{"1979.dat one line short",
                    [](const scratch_dir& d) {
                        edit(d, "1979.dat", [](auto& f) { f.resize(f.size() - 72); });
@@ -258,6 +250,7 @@ INSTANTIATE_TEST_SUITE_P(
             [](const scratch_dir& d) { edit(d, "1980.dat", [](auto& f) { f.resize(300 * 72); }); },
             "meanflux: warning: 1980.dat: 300 lines for the 366 days of 1980\n",
             false},
+        // Days without observation: filled from their means, and no pull toward zero.
         lines_case{"flux fields without a finite number",
                    [](const scratch_dir& d) {
                        edit(d, "1980.dat", [](std::string& f) {
@@ -282,33 +275,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "",
                    false}),
     [](const auto& test) { return std::to_string(test.index); });
-
-TEST(Run, ADayWithoutAFluxIsFilledFromItsMean)
-{
-    // A blank flux field is no observation: the day shows its Gaussian mean, and it pulls
-    // no mean toward zero.
-    scratch_dir dir;
-    add_years(dir, {1979, 1980, 1981});
-    edit(dir, "1980.dat", [](std::string& f) { set_flux(f, 10, "     0"); });
-    ASSERT_EQ(run_meanflux(dir.path(), "1980\n").status, 0);
-    const std::string out = read_file(dir / "1980_m.dat");
-    const std::string day10 = out.substr(9 * 49, 49);
-    EXPECT_EQ(day10.substr(27, 5), day10.substr(37, 5));
-    EXPECT_NE(day10.substr(27, 5), "  0.0");
-}
-
-TEST(Run, AShortFileDoesNotMoveTheDaysOfTheNext)
-{
-    // Without the last line of 1979.dat, every day of 1980 keeps its own flux beside its own Kp.
-    scratch_dir plain, dir;
-    add_years(plain, {1979, 1980, 1981});
-    add_years(dir, {1979, 1980, 1981});
-    edit(dir, "1979.dat", [](std::string& f) { f.resize(f.size() - 72); });
-    ASSERT_EQ(run_meanflux(plain.path(), "1980\n").status, 0);
-    ASSERT_EQ(run_meanflux(dir.path(), "1980\n").status, 0);
-    EXPECT_EQ(own_fluxes(read_file(dir / "1980_m.dat")),
-              own_fluxes(read_file(plain / "1980_m.dat")));
-}
 
 TEST(Run, TheLastYear)
 {
