@@ -63,18 +63,18 @@ struct bench_data {
     // The whole yearly computation of year y, from loading to the written file.
     void write_year(int y) const
     {
-        gauss_table gauss_w{};
-        daily_series series;
-        line_buffer line_buf{};
+        static gauss_table gauss_w{};
+        static daily_series series;
+        static given_days given;
+        static year_records records{};
         init_gauss_w(gauss_w);
         const std::string a = path(y - 1, ".dat"), b = path(y, ".dat"), c = path(y + 1, ".dat");
-        if (load_daily_series({a.c_str(), b.c_str(), c.c_str()}, series, line_buf).status !=
+        if (load_year_files(y, {a.c_str(), b.c_str(), c.c_str()}, series, given).status !=
             load_status::loaded)
             std::abort();
         distance_pass(series);
-        if (write_mean_flux(
-                y, y - 1, b.c_str(), path(y, "_m.dat").c_str(), series, gauss_w, line_buf)
-                .status != write_status::written)
+        if (write_mean_flux(y, path(y, "_m.dat").c_str(), series, gauss_w, given, records).status !=
+            write_status::written)
             std::abort();
     }
 };
@@ -89,11 +89,11 @@ void BM_DayFluxesOfAYear(benchmark::State& state)
 {
     gauss_table gauss_w{};
     init_gauss_w(gauss_w);
-    daily_series series;
-    line_buffer line_buf{};
+    static daily_series series;
+    static given_days given;
     const std::string a = data().path(1979, ".dat"), b = data().path(1980, ".dat"),
                       c = data().path(1981, ".dat");
-    if (load_daily_series({a.c_str(), b.c_str(), c.c_str()}, series, line_buf).status !=
+    if (load_year_files(1980, {a.c_str(), b.c_str(), c.c_str()}, series, given).status !=
         load_status::loaded)
         std::abort();
     distance_pass(series);
@@ -112,7 +112,7 @@ void BM_YearlyComputation(benchmark::State& state)
 BENCHMARK(BM_YearlyComputation)->Unit(benchmark::kMicrosecond);
 
 // The whole computation of a year with its files in memory: loading, distance pass, means and
-// records, without the cost of the file system.
+// records, without the file system.
 void BM_YearlyComputationInMemory(benchmark::State& state)
 {
     std::array<std::string, 3> files;
@@ -120,30 +120,21 @@ void BM_YearlyComputationInMemory(benchmark::State& state)
         std::ifstream f(data().path(1979 + i, ".dat"), std::ios::binary);
         files[static_cast<std::size_t>(i)].assign(std::istreambuf_iterator<char>(f), {});
     }
-    static std::array<char, 1 << 16> output;
     gauss_table gauss_w{};
     static daily_series series;
-    line_buffer line_buf{};
+    static given_days given;
+    static year_records records{};
     for (auto _ : state) {
         init_gauss_w(gauss_w);
-        series = daily_series{};
-        for (auto& bytes : files) {
-            std::FILE* f = fmemopen(bytes.data(), bytes.size(), "r");
-            int lines = 0;
-            if (load_lines(f, series, line_buf, lines) != load_status::loaded)
-                std::abort();
-            std::fclose(f);
-        }
+        if (load_years(1980, {files[0], files[1], files[2]}, series, given).status !=
+            load_status::loaded)
+            std::abort();
         distance_pass(series);
-        std::FILE* in = fmemopen(files[1].data(), files[1].size(), "r");
-        std::FILE* out = fmemopen(output.data(), output.size(), "w");
         write_result result;
-        if (write_records(in, out, anchors_of(1980, 1979), series, gauss_w, line_buf, result) !=
+        if (format_records(anchors_of(1980), series, gauss_w, given, records, result) !=
             write_status::written)
             std::abort();
-        std::fclose(in);
-        std::fclose(out);
-        benchmark::DoNotOptimize(output.data());
+        benchmark::DoNotOptimize(records.data());
     }
 }
 BENCHMARK(BM_YearlyComputationInMemory)->Unit(benchmark::kMicrosecond);

@@ -53,20 +53,20 @@ struct long_file {
                       day_number(1, 1, first_year),
                       day_number(31, 12, last_year));
         combined << header;
-        gauss_table gauss_w{};
+        static gauss_table gauss_w{};
         init_gauss_w(gauss_w);
-        line_buffer line_buf{};
         for (int y = first_year; y <= last_year; ++y) {
             static daily_series series;
-            series = daily_series{};
+            static given_days given;
+            static year_records records{};
             const std::string a = daily_file(y - 1), b = daily_file(y), c = daily_file(y + 1);
-            if (load_daily_series({a.c_str(), b.c_str(), c.c_str()}, series, line_buf).status !=
+            if (load_year_files(y, {a.c_str(), b.c_str(), c.c_str()}, series, given).status !=
                 load_status::loaded)
                 std::abort();
             distance_pass(series);
             const fs::path yearly = dir / (std::to_string(y) + "_m.dat");
-            if (write_mean_flux(y, y - 1, b.c_str(), yearly.c_str(), series, gauss_w, line_buf)
-                    .status != write_status::written)
+            if (write_mean_flux(y, yearly.c_str(), series, gauss_w, given, records).status !=
+                write_status::written)
                 std::abort();
             std::ifstream in(yearly, std::ios::binary);
             combined << in.rdbuf();

@@ -7,9 +7,10 @@
 namespace meanflux {
 
 // The accepted years.  1937 is the first year whose preceding year (1936) the archive of daily
-// index files covers; 9998 the last whose succeeding year still has a four-digit file name.
+// index files covers; 2099 the last whose days the day numbers count right: their formula takes
+// 2100 for a leap year, so from 1 March 2100 on every day number would be one too high.
 inline constexpr int first_year = 1937;
-inline constexpr int last_year = 9998;
+inline constexpr int last_year = 2099;
 
 // The year of a run and the files named after it.
 struct year_files {

@@ -31,7 +31,7 @@ inline constexpr double t_peri = static_cast<double>(day_number(4, 1, 1950)) + 0
 //           each operation rounded to double in that order.  M is not reduced to one revolution.
 double dist_factor(int t) noexcept;
 
-// Observed flux of every loaded day.
+// Observed flux of every position of the series.
 //
 // Given and returned:
 //           series  flux_obs[i] = (flux_adj[i] / r) / r with r = dist_factor(i), for positions 0

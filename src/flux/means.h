@@ -44,16 +44,17 @@ struct day_values {
 //              flux_obs[p + k] over the offsets k = -210..210, divided by the sum of the weights
 //              used; the arithmetic mean the sum of flux_obs[p + k] over k = -81..81 divided by
 //              their count.  Both are formed afresh, term by term in ascending k.
-//           2. Only observed days take part: a day whose qualifier is MISSING_FLUX is left out,
-//              and so is every position that no line filled (at or beyond series_len).  Unfilled
-//              positions are no observation of flux 0, so a succeeding year's file that is
-//              still being published does not pull the last means of the year toward zero.
+//           2. Only observed days take part: a day whose qualifier is MISSING_FLUX is left out.
+//              The loader marks so every day without observation, and every position that no
+//              line filled, so that a file still being published, or one short of lines, does
+//              not pull the means toward zero.  Positions at or beyond series_len do not take
+//              part either.
 //           3. A window without a single observed day has no mean: it is not a number.
 //           4. A day whose qualifier is MISSING_FLUX reports gauss_mean as its observed flux and
 //              (gauss_mean * r) * r as its adjusted flux, with r = dist_factor(n) taken from the
 //              day's index in the year, not from its series position.  The series itself is not
 //              changed, so a filled day never enters another day's means.
-//           5. A day whose own position was not loaded reports the zero fluxes the series holds.
+//           5. A day outside the series (p beyond series_len) reports zero fluxes.
 day_values day_fluxes(const daily_series& series, const gauss_table& gauss_w, int year_offset,
                       int n) noexcept;
 

@@ -1,56 +1,210 @@
 #include "input/daily_series.h"
 
-#include "input/scan_field.h"
-#include "io/file_handle.h"
-
+#include <array>
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace meanflux {
 
-load_status load_lines(std::FILE* file, daily_series& series, line_buffer& line_buf,
-                       int& lines) noexcept
+void start_series(int y, daily_series& series, given_days& given) noexcept
 {
-    lines = 0;
-    for (;;) {
-        errno = 0;
-        switch (read_line(file, line_buf)) {
-        case read_status::end_of_file:
-            return load_status::loaded;
-        case read_status::error:
-            return load_status::read_error;
-        case read_status::line:
-            break;
+    series.flux_adj.fill(0.0);
+    series.flux_qual.fill(MISSING_FLUX);
+    series.flux_obs.fill(0.0);
+    series.series_len = days_in_year(y - 1) + days_in_year(y) + days_in_year(y + 1);
+    given.count = 0;
+}
+
+year_loading start_loading(int y, int file, given_days& given) noexcept
+{
+    year_loading loading;
+    loading.file = file;
+    loading.days = days_in_year(y - 1 + file);
+    loading.first_position = file == 0 ? 0 : days_in_year(y - 1);
+    if (file == 2)
+        loading.first_position += days_in_year(y);
+    loading.given = file == 1 ? &given : nullptr;
+    return loading;
+}
+
+namespace {
+
+// The day of the line just cut.
+load_status take_line(year_loading& l, std::string_view text, daily_series& series,
+                      load_result& result) noexcept
+{
+    const int i = l.cutter.lines - 1;
+    const auto p = static_cast<std::size_t>(l.first_position + i);
+    double flux = 0.0;
+    int qual = 0;
+    switch (read_day(text, flux, qual)) {
+    case flux_reading::observed:
+        break;
+    case flux_reading::no_observation:
+        qual = MISSING_FLUX;
+        break;
+    case flux_reading::out_of_range:
+        result.line = i + 1;
+        result.flux = flux;
+        return load_status::flux_out_of_range;
+    }
+    series.flux_adj[p] = flux;
+    series.flux_qual[p] = qual;
+    if (l.given != nullptr) {
+        copy_activity_text(text, l.given->activity[static_cast<std::size_t>(i)]);
+        l.given->count = i + 1;
+    }
+    result.lines[static_cast<std::size_t>(l.file)] = i + 1;
+    return load_status::loaded;
+}
+
+load_status refuse_long_line(const year_loading& l, load_result& result) noexcept
+{
+    result.line = l.cutter.lines + 1;
+    return load_status::line_too_long;
+}
+
+} // namespace
+
+load_status load_piece(year_loading& l, std::string_view bytes, daily_series& series,
+                       load_result& result) noexcept
+{
+    while (!bytes.empty()) {
+        if (l.cutter.lines == l.days) { // a byte past the last day begins one line too many
+            result.line = l.days + 1;
+            return load_status::too_many_lines;
         }
-        if (series.series_len == MAX_DAYS)
-            return load_status::too_many_days;
-        const auto n = static_cast<std::size_t>(series.series_len);
-        const std::string_view line(line_buf.data(), line_buf.size());
-        static_cast<void>(scan_field(line, flux_first, flux_last, series.flux_adj[n]));
-        static_cast<void>(scan_field(line, qual_position, qual_position, series.flux_qual[n]));
-        ++series.series_len;
-        ++lines;
+        std::string_view text;
+        switch (cut_line(l.cutter, bytes, text)) {
+        case cut_status::line:
+            break;
+        case cut_status::need_more:
+        case cut_status::no_line:
+            continue;
+        case cut_status::too_long:
+            return refuse_long_line(l, result);
+        }
+        if (const load_status s = take_line(l, text, series, result); s != load_status::loaded)
+            return s;
+    }
+    return load_status::loaded;
+}
+
+load_status finish_loading(year_loading& l, daily_series& series, load_result& result) noexcept
+{
+    std::string_view text;
+    switch (cut_last_line(l.cutter, text)) {
+    case cut_status::line:
+        return take_line(l, text, series, result);
+    case cut_status::too_long:
+        return refuse_long_line(l, result);
+    case cut_status::need_more:
+    case cut_status::no_line:
+        break;
+    }
+    return load_status::loaded;
+}
+
+load_result load_years(int y, const std::array<std::string_view, 3>& files, daily_series& series,
+                       given_days& given) noexcept
+{
+    load_result result;
+    start_series(y, series, given);
+    for (int i = 0; i < 3; ++i) {
+        result.file = i;
+        year_loading loading = start_loading(y, i, given);
+        result.status = load_piece(loading, files[static_cast<std::size_t>(i)], series, result);
+        if (result.status == load_status::loaded)
+            result.status = finish_loading(loading, series, result);
+        if (result.status == load_status::loaded && i == 1 && given.count == 0)
+            result.status = load_status::no_days;
+        if (result.status != load_status::loaded)
+            return result;
+    }
+    return result;
+}
+
+namespace {
+
+// A file descriptor open for reading, closed when its owner goes out of scope.
+class input_descriptor {
+  public:
+    // Open without waiting: opening a FIFO for reading would otherwise wait for a writer,
+    // forever if none comes.  Reading then waits for data as usual, and a FIFO without a
+    // writer reads as empty.
+    explicit input_descriptor(const char* name) noexcept
+        : fd_(::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK))
+    {
+        if (fd_ >= 0) {
+            const int flags = ::fcntl(fd_, F_GETFL);
+            if (flags == -1 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+                const int error_number = errno;
+                ::close(fd_);
+                fd_ = -1;
+                errno = error_number;
+            }
+        }
+    }
+    ~input_descriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    input_descriptor(const input_descriptor&) = delete;
+    input_descriptor& operator=(const input_descriptor&) = delete;
+
+    int fd() const noexcept { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// Read one file into the series, a piece at a time.
+load_status load_file(const char* name, year_loading& loading, daily_series& series,
+                      load_result& result) noexcept
+{
+    errno = 0;
+    const input_descriptor in(name);
+    if (in.fd() < 0) {
+        result.error_number = errno;
+        return load_status::cannot_open;
+    }
+    // One page at a time: a larger buffer made whole runs measurably slower (fresh stack pages
+    // cost more than the few more reads), and a yearly file of 26 KB is read in seven.
+    std::array<char, 1 << 12> piece;
+    for (;;) {
+        const ssize_t n = ::read(in.fd(), piece.data(), piece.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            result.error_number = errno;
+            return load_status::read_error;
+        }
+        if (n == 0)
+            return finish_loading(loading, series, result);
+        const load_status status = load_piece(
+            loading, std::string_view(piece.data(), static_cast<std::size_t>(n)), series, result);
+        if (status != load_status::loaded)
+            return status;
     }
 }
 
-load_result load_daily_series(const std::array<const char*, 3>& names, daily_series& series,
-                              line_buffer& line_buf) noexcept
+} // namespace
+
+load_result load_year_files(int y, const std::array<const char*, 3>& names, daily_series& series,
+                            given_days& given) noexcept
 {
     load_result result;
+    start_series(y, series, given);
     for (int i = 0; i < 3; ++i) {
         result.file = i;
-        errno = 0;
-        const file_handle file = open_for_reading(names[static_cast<std::size_t>(i)]);
-        if (!file) {
-            result.status = load_status::cannot_open;
-            result.error_number = errno;
+        year_loading loading = start_loading(y, i, given);
+        result.status = load_file(names[static_cast<std::size_t>(i)], loading, series, result);
+        if (result.status == load_status::loaded && i == 1 && given.count == 0)
+            result.status = load_status::no_days;
+        if (result.status != load_status::loaded)
             return result;
-        }
-        result.status =
-            load_lines(file.get(), series, line_buf, result.lines[static_cast<std::size_t>(i)]);
-        if (result.status != load_status::loaded) {
-            result.error_number = errno;
-            return result;
-        }
     }
     return result;
 }

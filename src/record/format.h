@@ -3,7 +3,7 @@
 #pragma once
 
 #include "flux/means.h"
-#include "input/line_reader.h"
+#include "input/index_line.h"
 #include "record/record.h"
 
 #include <array>
@@ -11,23 +11,7 @@
 
 namespace meanflux {
 
-// The activity text a record copies from a daily index line: columns 13-31 (the eight Kp and
-// their sum), then columns 56-58 (Ap); as positions from 0.
-inline constexpr int kp_text_first = 12;
-inline constexpr int kp_text_last = 30;
-inline constexpr int ap_text_first = 55;
-inline constexpr int ap_text_last = 57;
-inline constexpr int activity_text_length =
-    (kp_text_last - kp_text_first + 1) + (ap_text_last - ap_text_first + 1);
 static_assert(activity_text_length == activity_field.width());
-using activity_text = std::array<char, activity_text_length>;
-
-// Take a daily index line's activity text.
-//
-// Given:    line  the line as read_line left it
-// Returned: text  its columns 13-31 and 56-58, character for character; a blank for each of those
-//                 columns that the line does not reach, so the record keeps its layout
-void copy_activity_text(const line_buffer& line, activity_text& text) noexcept;
 
 // Room for the longest record: the widths are minimum widths, so a day number takes up to 11
 // characters and a flux of any size up to 312 ("%5.1f" of -1.8e308).
@@ -40,11 +24,29 @@ using record_buffer = std::array<char, record_room>;
 //           text    the activity text
 //           values  observed flux, adjusted flux, Gaussian mean, arithmetic mean
 // Returned: record  the record, terminated
-// Returns:  its length in bytes, line end included: record_stride for every day number from 0 to
-//           99999 and every value from -99.9 to 999.9.
+// Returns:  its length in bytes, line end included: record_bytes(day) when every value fits
+//           its five columns.
 // Notes:    A value that is not a number (a mean without any observed day in its window) is
-//           written "  nan": five columns, like the numbers around it.
+//           written "  nan": five columns, like the numbers around it.  The activity text is copied
+//           byte for byte, whatever bytes it holds.
 int format_record(record_buffer& record, int day, const activity_text& text,
                   const day_values& values) noexcept;
+
+// Length of the record of a day whose four values each fit their five columns.
+//
+// Given:    day  the day number
+// Returns:  record_stride (49) for day numbers 0 to 99999; one more for -99999 to -1 (1937 to
+//           1949), whose number takes a sign; more again for longer day numbers.
+constexpr int record_bytes(int day) noexcept
+{
+    long long magnitude = day < 0 ? -static_cast<long long>(day) : day;
+    int digits = 1;
+    while (magnitude >= 10) {
+        magnitude /= 10;
+        ++digits;
+    }
+    const int day_width = (digits > 5 ? digits : 5) + (day < 0 ? 1 : 0);
+    return record_stride - 5 + day_width;
+}
 
 } // namespace meanflux

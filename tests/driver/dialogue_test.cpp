@@ -39,7 +39,7 @@ TEST(AskYear, FormsTheFourNames)
         {"1980\n", 1980, "1979.dat", "1980.dat", "1981.dat", "1980_m.dat"},
         {"1937\n", 1937, "1936.dat", "1937.dat", "1938.dat", "1937_m.dat"},
         {"2000\n", 2000, "1999.dat", "2000.dat", "2001.dat", "2000_m.dat"},
-        {"9998\n", 9998, "9997.dat", "9998.dat", "9999.dat", "9998_m.dat"},
+        {"2099\n", 2099, "2098.dat", "2099.dat", "2100.dat", "2099_m.dat"},
     };
     for (const auto& c : cases) {
         console con(c.input);

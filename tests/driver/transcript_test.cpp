@@ -56,11 +56,12 @@ INSTANTIATE_TEST_SUITE_P(
         dialogue_case{"lowest year",
                       "1936\n1937\n",
                       banner + prompt + invalid_year + prompt + echo("1936", "1937", "1938")},
-        dialogue_case{"zero, negative and five-digit years",
-                      "0\n-1980\n9999\n19800\n9998\n",
+        // 2100: from 1 March on the day numbers would count a 29 February that is not there.
+        dialogue_case{"zero, negative, five-digit and too late years",
+                      "0\n-1980\n19800\n2100\n9998\n2099\n",
                       banner + prompt + invalid_year + prompt + invalid_year + prompt +
-                          invalid_year + prompt + invalid_year + prompt +
-                          echo("9997", "9998", "9999")},
+                          invalid_year + prompt + invalid_year + prompt + invalid_year + prompt +
+                          echo("2098", "2099", "2100")},
         dialogue_case{"nine digits scan as eight",
                       "198000000\n1980\n",
                       banner + prompt + invalid_year + prompt + echo("1979", "1980", "1981")},

@@ -59,22 +59,22 @@ TEST(Record, Fields)
     }
 }
 
-TEST(Record, ActivityTextComesFromItsColumns)
+TEST(Record, LengthOfARecord)
 {
-    line_buffer line{};
-    // Columns 1-12, then 13-31, 32-55, 56-58 and the rest, each with its own characters.
-    const std::string full = std::string(12, 'a') + "0123456789ABCDEFGHI" + std::string(24, 'b') +
-                             "XYZ" + std::string(13, 'c') + "\n";
-    std::memcpy(line.data(), full.data(), full.size());
+    // Every record is as long as record_bytes says when its values fit; an activity text with a
+    // NUL is copied whole.
+    const day_values v{70.46, 0.0, 999.94, -99.94};
+    for (const int day : {0, 1, 99999, -1, -99999, 100000, -100000, 2147483647, -2147483647 - 1}) {
+        const std::string r = record_of(day, v);
+        EXPECT_EQ(r.size(), static_cast<std::size_t>(record_bytes(day))) << day;
+    }
     activity_text text{};
-    copy_activity_text(line, text);
-    EXPECT_EQ(std::string(text.data(), text.size()), "0123456789ABCDEFGHIXYZ");
-
-    // A line that stops inside the Kp columns gives blanks for the columns it does not reach.
-    line.fill('\0');
-    std::memcpy(line.data(), "800101200119012345\n", 19);
-    copy_activity_text(line, text);
-    EXPECT_EQ(std::string(text.data(), text.size()), "012345                ");
+    text.fill('1');
+    text[3] = '\0';
+    record_buffer record{};
+    EXPECT_EQ(format_record(record, 10957, text, v), record_stride);
+    EXPECT_EQ(std::string(record.data() + 5, 22), std::string(text.data(), 22));
+    EXPECT_EQ(format_record(record, 10957, text, {std::nan(""), 1.0, 2.0, 3.0}), record_stride);
 }
 
 TEST(Record, FieldsAsWrittenAndWhichHoldANumber)
