@@ -1,11 +1,13 @@
 #include "tools/command_line.h"
 
 #include "input/digits.h"
+#include "meanflux_version.h"
 
 #include <meanflux/calendar.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <getopt.h>
 
 namespace meanflux {
@@ -31,6 +33,18 @@ int usage_error(std::FILE* err, const command_texts& texts, const char* problem)
 {
     std::fprintf(err, "%s: %s\n%s", texts.program, problem, texts.usage);
     return exit_usage_or_file;
+}
+
+int show_version(std::FILE* out, std::FILE* err, const char* program) noexcept
+{
+    std::fprintf(out, "%s (meanflux) %s\n", program, meanflux_version);
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        std::fprintf(
+            err, "%s: standard output: %s\n", program, std::strerror(errno != 0 ? errno : EIO));
+        return exit_usage_or_file;
+    }
+    return exit_ok;
 }
 
 int read_output_option(int argc, char** argv, const command_texts& texts, std::FILE* out,

@@ -25,6 +25,14 @@ struct command_texts {
 [[nodiscard]] int usage_error(std::FILE* err, const command_texts& texts,
                               const char* problem) noexcept;
 
+// Show the command's version, "<program> (meanflux) <version>", as --version does.
+//
+// Given:    out, err  where the version goes, and where a failure to write it is reported
+//           program   the command's name
+// Returns:  exit_ok, or exit_usage_or_file when it could not be written (a full or closed
+//           standard output).
+[[nodiscard]] int show_version(std::FILE* out, std::FILE* err, const char* program) noexcept;
+
 // Read the options of a command whose only option is -o/--output FILE (and -h/--help).
 //
 // Returned: output  the file named by -o, or nullptr
