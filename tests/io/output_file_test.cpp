@@ -2,6 +2,7 @@
 #include "io/pending_files.h"
 #include "io/whole_file.h"
 
+#include "support/file_tree.h"
 #include "support/run_program.h"
 
 #include <gtest/gtest.h>
@@ -21,27 +22,6 @@ namespace meanflux::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every entry under `dir`, with what it is: "name", "name -> target", "name (fifo)", ...
-std::vector<std::string> tree(const fs::path& dir)
-{
-    std::vector<std::string> entries;
-    for (const auto& e : fs::recursive_directory_iterator(dir)) {
-        std::string line = e.path().lexically_relative(dir).string();
-        const fs::file_status s = e.symlink_status();
-        if (fs::is_symlink(s))
-            line += " -> " + fs::read_symlink(e.path()).string();
-        else if (fs::is_fifo(s))
-            line += " (fifo)";
-        else if (fs::is_character_file(s))
-            line += " (device)";
-        else if (fs::is_directory(s))
-            line += "/";
-        entries.push_back(line);
-    }
-    std::sort(entries.begin(), entries.end());
-    return entries;
-}
 
 bool is_character_device(const fs::path& file)
 {

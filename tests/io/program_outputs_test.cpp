@@ -1,5 +1,6 @@
 // The files the programs write, when their names are links, devices, FIFOs or standard output,
 // and standard output that is a closed pipe: what every program that writes a file does.
+#include "support/file_tree.h"
 #include "support/run_program.h"
 #include "support/yearly_files.h"
 
@@ -21,27 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path gfz_1979_1981 = test_data("gfz/Kp_ap_Ap_SN_F107_1979-1981.txt");
-
-// Every entry under `dir`, with what it is: "name", "name -> target", "name (fifo)", ...
-std::vector<std::string> tree(const fs::path& dir)
-{
-    std::vector<std::string> entries;
-    for (const auto& e : fs::recursive_directory_iterator(dir)) {
-        std::string line = e.path().lexically_relative(dir).string();
-        const fs::file_status s = e.symlink_status();
-        if (fs::is_symlink(s))
-            line += " -> " + fs::read_symlink(e.path()).string();
-        else if (fs::is_fifo(s))
-            line += " (fifo)";
-        else if (fs::is_character_file(s))
-            line += " (device)";
-        else if (fs::is_directory(s))
-            line += "/";
-        entries.push_back(line);
-    }
-    std::sort(entries.begin(), entries.end());
-    return entries;
-}
 
 std::vector<std::string> with(std::vector<std::string> entries,
                               const std::vector<std::string>& more)
