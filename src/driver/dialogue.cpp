@@ -62,8 +62,13 @@ answer_status read_answer(std::FILE* in, std::array<char, answer_room>& answer) 
     return answer_status::line;
 }
 
+} // namespace
+
 void form_names(int y, year_files& files) noexcept
 {
+    files = year_files{};
+    if (y < first_year || y > last_year)
+        return; // no names: they would not fit their room
     files.i_ano = y;
     files.year_before = y - 1;
     std::snprintf(files.ano.data(), files.ano.size(), "%.4d.dat", y);
@@ -71,8 +76,6 @@ void form_names(int y, year_files& files) noexcept
     std::snprintf(files.ano_aft.data(), files.ano_aft.size(), "%.4d.dat", (y + 1));
     std::snprintf(files.ano_mean.data(), files.ano_mean.size(), "%.4d_m.dat", y);
 }
-
-} // namespace
 
 void print_banner(std::FILE* out) noexcept
 {

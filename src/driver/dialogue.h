@@ -29,6 +29,14 @@ enum class dialogue_status {
     output_error, // writing the dialogue failed
 };
 
+// Form the four file names of year y.
+//
+// Given:    y      the year, from first_year to last_year
+// Returned: files  the year, the year before, and the names: y - 1, y and y + 1 formatted with
+//                  "%.4d" followed by ".dat", and y followed by "_m.dat"; all of it zero
+//                  for a year outside first_year..last_year, whose names have no room
+void form_names(int y, year_files& files) noexcept;
+
 // Print the banner that tells what the program needs and what it writes.
 //
 // Given:    out  the console's output stream

@@ -21,7 +21,6 @@ constexpr const char* program = "meanflux";
 // but the room for the records, which is written before it is read: a page of memory the run need
 // not touch is time saved.
 struct run_data {
-    year_files files;
     gauss_table gauss_w{};
     daily_series series;
     given_days given;
@@ -46,11 +45,10 @@ int fail_console(std::FILE* err, dialogue_status status, int error_number) noexc
     return exit_failure;
 }
 
-int fail_loading(std::FILE* err, const load_result& loaded, const year_files& files,
-                 const std::array<const char*, 3>& names) noexcept
+int fail_loading(std::FILE* err, const load_result& loaded, int y, const year_names& names) noexcept
 {
-    const char* name = names[static_cast<std::size_t>(loaded.file)];
-    const int year = files.year_before + loaded.file;
+    const char* name = names.inputs[static_cast<std::size_t>(loaded.file)];
+    const int year = y - 1 + loaded.file;
     switch (loaded.status) {
     case load_status::cannot_open:
         std::fprintf(
@@ -88,8 +86,7 @@ int fail_loading(std::FILE* err, const load_result& loaded, const year_files& fi
                      highest_flux);
         break;
     case load_status::no_days:
-        std::fprintf(
-            err, "%s: %s: no lines; %s not written\n", program, name, files.ano_mean.data());
+        std::fprintf(err, "%s: %s: no lines; %s not written\n", program, name, names.output);
         break;
     case load_status::loaded:
         break;
@@ -99,29 +96,28 @@ int fail_loading(std::FILE* err, const load_result& loaded, const year_files& fi
 
 // A file with fewer lines than its year has days lacks the days after its last line; the run
 // goes on without them, but the user is told.
-void warn_about_line_counts(std::FILE* err, const year_files& files,
-                            const std::array<const char*, 3>& names,
+void warn_about_line_counts(std::FILE* err, int y, const year_names& names,
                             const std::array<int, 3>& lines) noexcept
 {
     for (int i = 0; i < 3; ++i) {
-        const int year = files.year_before + i;
+        const int year = y - 1 + i;
         const int days = days_in_year(year);
         const int got = lines[static_cast<std::size_t>(i)];
         if (got != days)
             std::fprintf(err,
                          "%s: warning: %s: %d lines for the %d days of %d\n",
                          program,
-                         names[static_cast<std::size_t>(i)],
+                         names.inputs[static_cast<std::size_t>(i)],
                          got,
                          days,
                          year);
     }
 }
 
-int fail_writing(std::FILE* err, const write_result& written, const year_files& files) noexcept
+int fail_writing(std::FILE* err, const write_result& written, const year_names& names) noexcept
 {
     const char* reason = std::strerror(written.error_number);
-    const char* ano_mean = files.ano_mean.data();
+    const char* ano_mean = names.output;
     switch (written.status) {
     case write_status::cannot_create:
         std::fprintf(err, "%s: %s: cannot create: %s\n", program, ano_mean, reason);
@@ -130,7 +126,7 @@ int fail_writing(std::FILE* err, const write_result& written, const year_files& 
         std::fprintf(err,
                      "%s: %s: line %d: a value does not fit its five columns; %s not written\n",
                      program,
-                     files.ano.data(),
+                     names.inputs[1],
                      written.day + 1,
                      ano_mean);
         break;
@@ -148,41 +144,48 @@ int fail_writing(std::FILE* err, const write_result& written, const year_files& 
 
 } // namespace
 
-int run_meanflux(std::FILE* in, std::FILE* out, std::FILE* err) noexcept
+year_result compute_year(int y, const year_names& names, std::FILE* err) noexcept
 {
     run_data run;
-
-    // The dialogue: banner, year, file names.
-    print_banner(out);
-    errno = 0;
-    const dialogue_status asked = ask_year(in, out, run.files);
-    if (asked != dialogue_status::accepted)
-        return fail_console(err, asked, errno);
-    const year_files& files = run.files;
-    const std::array<const char*, 3> names{
-        files.ano_bef.data(), files.ano.data(), files.ano_aft.data()};
-
     init_gauss_w(run.gauss_w);
 
     // Each file is read once; everything written comes from that reading.
-    const load_result loaded = load_year_files(files.i_ano, names, run.series, run.given);
+    const load_result loaded = load_year_files(y, names.inputs, run.series, run.given);
     if (loaded.status != load_status::loaded)
-        return fail_loading(err, loaded, files, names);
-    warn_about_line_counts(err, files, names, loaded.lines);
+        return {fail_loading(err, loaded, y, names), 0};
+    warn_about_line_counts(err, y, names, loaded.lines);
 
     distance_pass(run.series);
 
-    const write_result written = write_mean_flux(
-        files.i_ano, files.ano_mean.data(), run.series, run.gauss_w, run.given, run.records);
+    const write_result written =
+        write_mean_flux(y, names.output, run.series, run.gauss_w, run.given, run.records);
     if (written.status != write_status::written)
-        return fail_writing(err, written, files);
+        return {fail_writing(err, written, names), 0};
     if (written.undefined_days > 0)
         std::fprintf(err,
                      "%s: warning: %s: %d days without any observed flux in an averaging window; "
                      "their undefined values are written as nan\n",
                      program,
-                     files.ano_mean.data(),
+                     names.output,
                      written.undefined_days);
+    return {exit_success, written.records};
+}
+
+int run_meanflux(std::FILE* in, std::FILE* out, std::FILE* err) noexcept
+{
+    // The dialogue: banner, year, file names.
+    year_files files;
+    print_banner(out);
+    errno = 0;
+    const dialogue_status asked = ask_year(in, out, files);
+    if (asked != dialogue_status::accepted)
+        return fail_console(err, asked, errno);
+
+    const year_names names{{files.ano_bef.data(), files.ano.data(), files.ano_aft.data()},
+                           files.ano_mean.data()};
+    const year_result computed = compute_year(files.i_ano, names, err);
+    if (computed.status != exit_success)
+        return computed.status;
 
     std::fputs("\n", out);
     std::fprintf(out, " Output file '%8s' successfully generated\n", files.ano_mean.data());

@@ -36,6 +36,7 @@ constexpr const char* help =
     "  -o, --output OUTPUT  the combined file to write (mean_flux.dat, say); - for standard\n"
     "                       output\n"
     "  -h, --help           show this help\n"
+    "      --version        show the version\n"
     "\n"
     "exit status: 0 written, 1 the files hold no record, 2 usage or file error\n";
 

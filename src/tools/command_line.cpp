@@ -24,6 +24,39 @@ bool parse_date(std::string_view text, civil_day& date) noexcept
     return true;
 }
 
+civil_day next_day(const civil_day& date) noexcept
+{
+    if (date.day < days_in_month(date.month, date.year))
+        return {date.year, date.month, date.day + 1};
+    if (date.month < 12)
+        return {date.year, date.month + 1, 1};
+    return {date.year + 1, 1, 1};
+}
+
+void format_date(const civil_day& date, char (&text)[date_text_room]) noexcept
+{
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+}
+
+range_status parse_date_range(std::string_view text, date_range& range) noexcept
+{
+    constexpr std::string_view separator = "..";
+    const std::size_t dots = text.find(separator);
+    date_range r{};
+    if (dots == std::string_view::npos) {
+        if (!parse_date(text, r.first))
+            return range_status::not_a_date;
+        r.last = r.first;
+    } else if (!parse_date(text.substr(0, dots), r.first) ||
+               !parse_date(text.substr(dots + separator.size()), r.last)) {
+        return range_status::not_a_date;
+    }
+    if (date_before(r.last, r.first))
+        return range_status::reversed;
+    range = r;
+    return range_status::valid;
+}
+
 bool gregorian_date(int year, int month, int day) noexcept
 {
     return day >= 1 && day <= days_in_month(month, year);
@@ -33,6 +66,20 @@ int usage_error(std::FILE* err, const command_texts& texts, const char* problem)
 {
     std::fprintf(err, "%s: %s\n%s", texts.program, problem, texts.usage);
     return exit_usage_or_file;
+}
+
+int show_help(std::FILE* out, std::FILE* err, const command_texts& texts) noexcept
+{
+    std::fputs(texts.help, out);
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        std::fprintf(err,
+                     "%s: standard output: %s\n",
+                     texts.program,
+                     std::strerror(errno != 0 ? errno : EIO));
+        return exit_usage_or_file;
+    }
+    return exit_ok;
 }
 
 int show_version(std::FILE* out, std::FILE* err, const char* program) noexcept
@@ -50,9 +97,11 @@ int show_version(std::FILE* out, std::FILE* err, const char* program) noexcept
 int read_output_option(int argc, char** argv, const command_texts& texts, std::FILE* out,
                        std::FILE* err, const char*& output)
 {
+    enum { opt_version = 1000 };
     static const option options[] = {
         {"output", required_argument, nullptr, 'o'},
         {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, opt_version},
         {nullptr, 0, nullptr, 0},
     };
     output = nullptr;
@@ -63,8 +112,9 @@ int read_output_option(int argc, char** argv, const command_texts& texts, std::F
             output = optarg;
             break;
         case 'h':
-            std::fputs(texts.help, out);
-            return exit_ok;
+            return show_help(out, err, texts);
+        case opt_version:
+            return show_version(out, err, texts.program);
         default:
             std::fputs(texts.usage, err);
             return exit_usage_or_file;

@@ -1,6 +1,7 @@
 // What the companion commands share: exit statuses, dates on the command line, whole files.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -25,6 +26,14 @@ struct command_texts {
 [[nodiscard]] int usage_error(std::FILE* err, const command_texts& texts,
                               const char* problem) noexcept;
 
+// Show the command's --help text.
+//
+// Given:    out, err  where the help goes, and where a failure to write it is reported
+//           texts     the command's texts
+// Returns:  exit_ok, or exit_usage_or_file when it could not be written (a full or closed
+//           standard output): a help that does not reach its reader is no success.
+[[nodiscard]] int show_help(std::FILE* out, std::FILE* err, const command_texts& texts) noexcept;
+
 // Show the command's version, "<program> (meanflux) <version>", as --version does.
 //
 // Given:    out, err  where the version goes, and where a failure to write it is reported
@@ -33,11 +42,12 @@ struct command_texts {
 //           standard output).
 [[nodiscard]] int show_version(std::FILE* out, std::FILE* err, const char* program) noexcept;
 
-// Read the options of a command whose only option is -o/--output FILE (and -h/--help).
+// Read the options of a command whose only option is -o/--output FILE (and -h/--help,
+// --version).
 //
 // Returned: output  the file named by -o, or nullptr
 // Returns:  -1 to go on with the arguments from optind; otherwise the exit status to end with
-//           (the help was shown, or the usage was bad).
+//           (the help or the version was shown, or the usage was bad).
 [[nodiscard]] int read_output_option(int argc, char** argv, const command_texts& texts,
                                      std::FILE* out, std::FILE* err, const char*& output);
 
@@ -57,5 +67,49 @@ struct civil_day {
 // Returned: date  the date, when the text is one
 // Returns:  true for a valid Gregorian date (the day exists in its month).
 [[nodiscard]] bool parse_date(std::string_view text, civil_day& date) noexcept;
+
+// Whether date a comes before date b.
+[[nodiscard]] constexpr bool date_before(const civil_day& a, const civil_day& b) noexcept
+{
+    if (a.year != b.year)
+        return a.year < b.year;
+    if (a.month != b.month)
+        return a.month < b.month;
+    return a.day < b.day;
+}
+
+// The day after a date of the Gregorian calendar (2100 is not a leap year).
+//
+// Given:    date  a valid date
+// Returns:  the next day: the first of the next month after a month's last day, and
+//           1 January of the next year after 31 December.
+[[nodiscard]] civil_day next_day(const civil_day& date) noexcept;
+
+// Room for a date written YYYY-MM-DD and its terminator.
+inline constexpr std::size_t date_text_room = 11;
+
+// Write a date of the years 0 to 9999 as YYYY-MM-DD.
+//
+// Returned: text  the ten characters and a terminator
+void format_date(const civil_day& date, char (&text)[date_text_room]) noexcept;
+
+// Days from a first to a last date, both included, as the command line gives them.
+struct date_range {
+    civil_day first;
+    civil_day last;
+};
+
+enum class range_status {
+    valid,
+    not_a_date, // neither YYYY-MM-DD nor YYYY-MM-DD..YYYY-MM-DD of valid dates
+    reversed,   // the last date comes before the first
+};
+
+// Parse one date (YYYY-MM-DD, a range of one day) or a range of days (YYYY-MM-DD..YYYY-MM-DD).
+//
+// Given:    text   the argument
+// Returned: range  the first and last day, when the text is valid
+// Returns:  the status; a range whose last day is its first is valid.
+[[nodiscard]] range_status parse_date_range(std::string_view text, date_range& range) noexcept;
 
 } // namespace meanflux

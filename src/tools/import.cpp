@@ -48,6 +48,7 @@ constexpr const char* help =
     "                       qualifier 2; the summary says how many days of each file\n"
     "                       are predicted\n"
     "  -h, --help           show this help\n"
+    "      --version        show the version\n"
     "\n"
     "exit status: 0 written, 1 no day of the years asked for, 2 usage, file or line error\n";
 
@@ -125,13 +126,14 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     std::string directory;
     int from = 1, to = 9999;
     bool predictions = false;
-    enum { opt_from = 1000, opt_to, opt_predictions };
+    enum { opt_from = 1000, opt_to, opt_predictions, opt_version };
     static const option options[] = {
         {"directory", required_argument, nullptr, 'd'},
         {"from", required_argument, nullptr, opt_from},
         {"to", required_argument, nullptr, opt_to},
         {"predictions", no_argument, nullptr, opt_predictions},
         {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, opt_version},
         {nullptr, 0, nullptr, 0},
     };
     optind = 0;
@@ -150,8 +152,9 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
             predictions = true;
             break;
         case 'h':
-            std::fputs(help, out);
-            return exit_ok;
+            return show_help(out, err, {program, usage, help});
+        case opt_version:
+            return show_version(out, err, program);
         default:
             std::fputs(usage, err);
             return exit_usage_or_file;

@@ -1,6 +1,7 @@
 #include "tools/lookup_command.h"
 
 #include "io/file_handle.h"
+#include "lookup/combined_file.h"
 #include "lookup/lookup_at.h"
 #include "tools/command_line.h"
 
@@ -21,21 +22,28 @@ namespace {
 
 constexpr const char* program = "meanflux-lookup";
 
-constexpr const char* usage = "usage: meanflux-lookup [-f FILE] [--csv] YYYY-MM-DD...\n";
+constexpr const char* usage = "usage: meanflux-lookup [-f FILE] [--csv] DATE[..DATE]...\n";
 
 constexpr const char* help =
-    "usage: meanflux-lookup [-f FILE] [--csv] YYYY-MM-DD...\n"
+    "usage: meanflux-lookup [-f FILE] [--csv] DATE[..DATE]...\n"
     "\n"
     "Show, for each date, the day's values from a combined mean-flux data file: the eight\n"
     "three-hourly Kp, their sum, the daily Ap, the 10.7 cm solar flux observed and adjusted\n"
     "to 1 AU, and its Gaussian (J77) and arithmetic (J70) centred means, in solar flux units.\n"
     "\n"
+    "A DATE is written YYYY-MM-DD; DATE..DATE is every day from the first date to the last,\n"
+    "both included, in order (1980-01-01..1980-12-31 is the year 1980).  The days are shown\n"
+    "in the order given, one row each, under one heading.  Days that the file does not hold\n"
+    "are named on standard error, those of a range that follow each other in one line, and\n"
+    "the other days are still shown.\n"
+    "\n"
     "options:\n"
     "  -f, --file FILE  the combined file (default: mean_flux.dat)\n"
-    "      --csv        one CSV row per date, under a header row\n"
+    "      --csv        one CSV row per day, under a header row\n"
     "  -h, --help       show this help\n"
+    "      --version    show the version\n"
     "\n"
-    "exit status: 0 every date found, 1 a date outside the file's range or without its\n"
+    "exit status: 0 every day found, 1 a day outside the file's range or without its\n"
     "record, 2 usage or file error\n";
 
 // The lookup looks for the end of the header line within this many bytes of the file's start.
@@ -108,16 +116,128 @@ void explain_unusable(std::FILE* err, const char* file, int fd)
         std::fprintf(err, "%s: %s: no day range in its header line\n", program, file);
 }
 
+// Days that the file does not hold, gathered while a range is looked up so that days which
+// follow each other and miss for the same reason are named in one line.
+struct missing_days {
+    int result = mean_flux_found; // why they are missing; mean_flux_found when none are pending
+    civil_day first{};
+    civil_day last{};
+};
+
+// Name the pending missing days, if any, on `err`.
+void report_missing(std::FILE* err, const char* file, missing_days& missing)
+{
+    if (missing.result == mean_flux_found)
+        return;
+    char first[date_text_room];
+    char last[date_text_room];
+    format_date(missing.first, first);
+    format_date(missing.last, last);
+    const bool one_day = !date_before(missing.first, missing.last);
+    std::fprintf(err, "%s: %s", program, first);
+    if (!one_day)
+        std::fprintf(err, "..%s", last);
+    if (missing.result == mean_flux_out_of_range)
+        std::fprintf(err, ": outside the range of days of %s\n", file);
+    else if (one_day)
+        std::fprintf(err, ": %s holds no record of that day where it belongs\n", file);
+    else
+        std::fprintf(err, ": %s holds no record of these days where they belong\n", file);
+    missing.result = mean_flux_found;
+}
+
+// Add a day that the file does not hold to the missing days, naming those pending before it
+// when it does not continue them.
+void add_missing(std::FILE* err, const char* file, missing_days& missing, int result,
+                 const civil_day& day)
+{
+    if (missing.result == result) {
+        missing.last = day;
+        return;
+    }
+    report_missing(err, file, missing);
+    missing = {result, day, day};
+}
+
+// Where the rows go, and whether their heading has been written.
+struct rows {
+    std::FILE* out;
+    bool csv;
+    bool headed = false;
+    int error_number = 0; // errno of a failed write; no row is written after one
+};
+
+enum class range_outcome {
+    all_found,     // every day of the range was shown
+    days_missing,  // the file does not hold some of the days; they are named on err
+    file_unusable, // the file cannot serve: explained on err
+    output_failed, // a row could not be written: rows.error_number tells why
+};
+
+// Look every day of a range up, in order: show the days found, name the others.
+range_outcome look_up_range(int fd, const char* file, const date_range& range, rows& shown,
+                            std::FILE* err)
+{
+    // The days outside the file's range are told from its header alone, read once for the
+    // range: a range of centuries costs no more reads than the days the file holds.
+    combined_header header{};
+    if (!read_combined_header(fd, header)) {
+        explain_unusable(err, file, fd);
+        return range_outcome::file_unusable;
+    }
+    range_outcome outcome = range_outcome::all_found;
+    missing_days missing;
+    for (civil_day day = range.first;; day = next_day(day)) {
+        double values[14];
+        for (double& v : values)
+            v = std::nan("");
+        const int d = day_number(day.day, day.month, day.year);
+        const int result = d < header.first || d > header.last
+                               ? mean_flux_out_of_range
+                               : read_mean_flux_at(fd, day.day, day.month, day.year, values);
+        if (result == mean_flux_out_of_range || result == mean_flux_no_record) {
+            add_missing(err, file, missing, result, day);
+            outcome = range_outcome::days_missing;
+        } else if (result != mean_flux_found) {
+            report_missing(err, file, missing);
+            explain_unusable(err, file, fd);
+            return range_outcome::file_unusable;
+        } else {
+            report_missing(err, file, missing);
+            errno = 0;
+            if (!shown.headed)
+                std::fputs(shown.csv ? csv_heading : table_heading, shown.out);
+            shown.headed = true;
+            char text[date_text_room];
+            format_date(day, text);
+            show(shown.out, shown.csv, text, values);
+            // A reader that has gone (or a full disk) ends the lookups: no later row could be
+            // written either.
+            if (std::ferror(shown.out)) {
+                shown.error_number = errno != 0 ? errno : EIO;
+                return range_outcome::output_failed;
+            }
+        }
+        if (!date_before(day, range.last))
+            break;
+    }
+    report_missing(err, file, missing);
+    return outcome;
+}
+
 } // namespace
 
 int lookup_main(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
     const char* file = "mean_flux.dat";
     bool csv = false;
+    const command_texts texts{program, usage, help};
+    enum { opt_csv = 1000, opt_version };
     static const option options[] = {
         {"file", required_argument, nullptr, 'f'},
-        {"csv", no_argument, nullptr, 'c'},
+        {"csv", no_argument, nullptr, opt_csv},
         {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, opt_version},
         {nullptr, 0, nullptr, 0},
     };
     optind = 0;
@@ -126,27 +246,39 @@ int lookup_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         case 'f':
             file = optarg;
             break;
-        case 'c':
+        case opt_csv:
             csv = true;
             break;
         case 'h':
-            std::fputs(help, out);
-            return exit_ok;
+            return show_help(out, err, texts);
+        case opt_version:
+            return show_version(out, err, program);
         default:
             std::fputs(usage, err);
             return exit_usage_or_file;
         }
     }
     if (optind >= argc)
-        return usage_error(err, {program, usage, help}, "no date");
-    std::vector<civil_day> dates;
+        return usage_error(err, texts, "no date");
+    // Every argument is checked before the file is opened.
+    std::vector<date_range> ranges;
     for (int i = optind; i < argc; ++i) {
-        civil_day date{};
-        if (!parse_date(argv[i], date)) {
-            std::fprintf(err, "%s: %s: not a date of the form YYYY-MM-DD\n", program, argv[i]);
+        date_range range{};
+        switch (parse_date_range(argv[i], range)) {
+        case range_status::valid:
+            ranges.push_back(range);
+            break;
+        case range_status::not_a_date:
+            std::fprintf(err,
+                         "%s: %s: not a date of the form YYYY-MM-DD, nor a range "
+                         "YYYY-MM-DD..YYYY-MM-DD\n",
+                         program,
+                         argv[i]);
+            return exit_usage_or_file;
+        case range_status::reversed:
+            std::fprintf(err, "%s: %s: the range ends before it begins\n", program, argv[i]);
             return exit_usage_or_file;
         }
-        dates.push_back(date);
     }
 
     // The file is opened once for all the dates; each lookup reads its header line and one
@@ -158,41 +290,21 @@ int lookup_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         return exit_usage_or_file;
     }
     int status = exit_ok;
-    bool headed = false;
-    for (std::size_t i = 0; i < dates.size(); ++i) {
-        const char* text = argv[optind + static_cast<int>(i)];
-        double values[14];
-        for (double& v : values)
-            v = std::nan("");
-        switch (
-            read_mean_flux_at(opened.fd(), dates[i].day, dates[i].month, dates[i].year, values)) {
-        case mean_flux_found:
-            if (!headed)
-                std::fputs(csv ? csv_heading : table_heading, out);
-            headed = true;
-            show(out, csv, text, values);
-            break;
-        case mean_flux_out_of_range:
-            std::fprintf(err, "%s: %s: outside the range of days of %s\n", program, text, file);
-            status = exit_not_there;
-            break;
-        case mean_flux_no_record:
-            std::fprintf(err,
-                         "%s: %s: %s holds no record of that day where it belongs\n",
-                         program,
-                         text,
-                         file);
-            status = exit_not_there;
-            break;
-        default:
-            explain_unusable(err, file, opened.fd());
+    rows shown{out, csv};
+    for (const date_range& range : ranges) {
+        const range_outcome outcome = look_up_range(opened.fd(), file, range, shown, err);
+        if (outcome == range_outcome::file_unusable)
             return exit_usage_or_file;
-        }
+        if (outcome == range_outcome::output_failed)
+            break;
+        if (outcome == range_outcome::days_missing)
+            status = exit_not_there;
     }
     errno = 0;
-    if (std::fflush(out) != 0 || std::ferror(out)) {
-        std::fprintf(
-            err, "%s: standard output: %s\n", program, std::strerror(errno != 0 ? errno : EIO));
+    if (shown.error_number == 0 && (std::fflush(out) != 0 || std::ferror(out)))
+        shown.error_number = errno != 0 ? errno : EIO;
+    if (shown.error_number != 0) {
+        std::fprintf(err, "%s: standard output: %s\n", program, std::strerror(shown.error_number));
         return exit_usage_or_file;
     }
     return status;

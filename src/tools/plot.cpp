@@ -52,6 +52,7 @@ constexpr const char* help =
     "      --from YYYY-MM-DD    draw the days from this date on\n"
     "      --to YYYY-MM-DD      draw the days up to this date\n"
     "  -h, --help               show this help\n"
+    "      --version            show the version\n"
     "\n"
     "exit status: 0 written, 1 the file holds no record (in the period asked for),\n"
     "2 usage or file error\n";
@@ -75,6 +76,7 @@ int read_options(int argc, char** argv, std::FILE* out, std::FILE* err, plot_opt
         {"from", required_argument, nullptr, 'f'},
         {"to", required_argument, nullptr, 't'},
         {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
     };
     optind = 0;
@@ -96,12 +98,9 @@ int read_options(int argc, char** argv, std::FILE* out, std::FILE* err, plot_opt
             (c == 'f' ? options.from : options.to) = day_number(date.day, date.month, date.year);
             break;
         case 'h':
-            // A help that does not reach the reader is a failure like any other.
-            if (std::fputs(help, out) == EOF || std::fflush(out) != 0) {
-                std::fprintf(err, "%s: standard output: %s\n", program, std::strerror(errno));
-                return exit_usage_or_file;
-            }
-            return exit_ok;
+            return show_help(out, err, texts);
+        case 'V':
+            return show_version(out, err, program);
         default:
             std::fputs(usage, err);
             return exit_usage_or_file;
