@@ -70,7 +70,6 @@ void form_names(int y, year_files& files) noexcept
     if (y < first_year || y > last_year)
         return; // no names: they would not fit their room
     files.i_ano = y;
-    files.year_before = y - 1;
     std::snprintf(files.ano.data(), files.ano.size(), "%.4d.dat", y);
     std::snprintf(files.ano_bef.data(), files.ano_bef.size(), "%.4d.dat", (y - 1));
     std::snprintf(files.ano_aft.data(), files.ano_aft.size(), "%.4d.dat", (y + 1));

@@ -15,7 +15,6 @@ inline constexpr int last_year = 2099;
 // The year of a run and the files named after it.
 struct year_files {
     int i_ano = 0;                   // the accepted year y
-    int year_before = 0;             // y - 1
     std::array<char, 9> ano{};       // daily index file of y, "1980.dat"
     std::array<char, 9> ano_bef{};   // daily index file of y - 1
     std::array<char, 9> ano_aft{};   // daily index file of y + 1
