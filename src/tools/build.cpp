@@ -1,0 +1,599 @@
+#include "tools/build.h"
+
+#include "io/output_file.h"
+#include "sources/daily_line.h"
+#include "sources/source.h"
+#include "tools/combine.h"
+#include "tools/command_line.h"
+#include "yearly/years.h"
+
+#include <meanflux/calendar.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <getopt.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace meanflux {
+
+namespace {
+
+constexpr const char* program = "meanflux-build";
+
+constexpr const char* usage =
+    "usage: meanflux-build [-o FILE|-] [--yearly DIR] [--from YEAR] [--to YEAR] SOURCE\n";
+
+constexpr const char* help =
+    "usage: meanflux-build [-o FILE|-] [--yearly DIR] [--from YEAR] [--to YEAR] SOURCE\n"
+    "\n"
+    "Make the combined mean-flux data file, which read_mean_flux and meanflux-lookup\n"
+    "read, from a source of daily indices in one command.  SOURCE is one of:\n"
+    "  - GFZ Potsdam's Kp_ap_Ap_SN_F107_since_1932.txt (or an excerpt of it);\n"
+    "  - CelesTrak's SW-All.csv (its observed days; predictions are left out);\n"
+    "  - a directory of yearly daily index files <yyyy>.dat.\n"
+    "Every record is the one meanflux writes for its year from the daily index files\n"
+    "that meanflux-import writes from the same source: each year is computed in its\n"
+    "own window of the year before, the year and the year after.\n"
+    "\n"
+    "The source's last year is usually incomplete: its records are the days the source\n"
+    "holds, and the year after it counts as an empty file, so that days without data\n"
+    "take no part in the means.  A warning names the last day whose averaging windows\n"
+    "are complete (210 days before the last day of data).\n"
+    "\n"
+    "The whole source is read and every year computed before anything is written; then\n"
+    "every output is written in full under a temporary name before any takes its name.\n"
+    "\n"
+    "options:\n"
+    "  -o, --output FILE  the combined file (default: mean_flux.dat); - for standard\n"
+    "                     output\n"
+    "      --yearly DIR   also write each year's <yyyy>_m.dat into DIR (created if\n"
+    "                     missing)\n"
+    "      --from YEAR    the first year (default: the first whose preceding year the\n"
+    "                     source holds, 1950 at the earliest)\n"
+    "      --to YEAR      the last year (default: the last the source holds)\n"
+    "  -h, --help         show this help\n"
+    "      --version      show the version\n"
+    "\n"
+    "Years run from 1937 to 2099, as for meanflux.  The combined file holds day numbers\n"
+    "from 0 (1 January 1950) on: years before 1950 go into the yearly files only, and\n"
+    "--from before 1950 needs --yearly.\n"
+    "\n"
+    "exit status: 0 written, 1 a year needed is not in the source or has no lines,\n"
+    "2 usage, source or output error\n";
+
+constexpr const char* default_output = "mean_flux.dat";
+
+// The years a yearly run accepts, and the first the combined file can hold (day number 0).
+constexpr int first_run_year = 1937;
+constexpr int last_run_year = 2099;
+constexpr int first_combined_year = 1950;
+
+// Bytes of the combined file's header line: two day numbers of five digits and CR LF.
+constexpr std::size_t combined_header_bytes = 12;
+
+// How far the Gaussian window reaches: the means of a day are complete when the source holds
+// every day up to this many days after it.
+constexpr int window_reach = gauss_half;
+
+struct build_options {
+    const char* output = default_output;
+    bool output_given = false;
+    const char* yearly_dir = nullptr;
+    int from = 0, to = 0; // 0: not given
+    const char* source = nullptr;
+};
+
+int parse_options(int argc, char** argv, std::FILE* out, std::FILE* err, build_options& o)
+{
+    const command_texts texts{program, usage, help};
+    enum { opt_yearly = 1000, opt_from, opt_to, opt_version };
+    static const option options[] = {
+        {"output", required_argument, nullptr, 'o'},
+        {"yearly", required_argument, nullptr, opt_yearly},
+        {"from", required_argument, nullptr, opt_from},
+        {"to", required_argument, nullptr, opt_to},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, opt_version},
+        {nullptr, 0, nullptr, 0},
+    };
+    optind = 0;
+    for (int c; (c = getopt_long(argc, argv, "o:h", options, nullptr)) != -1;) {
+        switch (c) {
+        case 'o':
+            o.output = optarg;
+            o.output_given = true;
+            break;
+        case opt_yearly:
+            o.yearly_dir = optarg;
+            break;
+        case opt_from:
+        case opt_to: {
+            int year = 0;
+            if (!parse_whole_number(optarg, year) || year < first_run_year || year > last_run_year)
+                return usage_error(err,
+                                   texts,
+                                   (std::string(c == opt_from ? "--from " : "--to ") + optarg +
+                                    ": not a year from 1937 to 2099")
+                                       .c_str());
+            (c == opt_from ? o.from : o.to) = year;
+            break;
+        }
+        case 'h':
+            std::fputs(help, out);
+            return exit_ok;
+        case opt_version:
+            return show_version(out, err, program);
+        default:
+            std::fputs(usage, err);
+            return exit_usage_or_file;
+        }
+    }
+    if (argc - optind != 1)
+        return usage_error(err, texts, "one SOURCE is needed");
+    o.source = argv[optind];
+    if (o.from != 0 && o.to != 0 && o.from > o.to)
+        return usage_error(err, texts, "--from is after --to");
+    if (o.yearly_dir == nullptr)
+        for (const int year : {o.from, o.to})
+            if (year != 0 && year < first_combined_year) {
+                const std::string problem =
+                    std::to_string(year) +
+                    ": the combined file begins in 1950 at the earliest (day number 0); years "
+                    "before 1950 need --yearly DIR";
+                return usage_error(err, texts, problem.c_str());
+            }
+    if (o.output_given && o.to != 0 && o.to < first_combined_year)
+        return usage_error(err, texts, "-o: the years asked for end before 1950");
+    return -1;
+}
+
+std::string iso_date(int year, int month, int day)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    return text;
+}
+
+std::string iso_date(int day_number_of_day)
+{
+    const date_record d = civil_date(day_number_of_day);
+    return iso_date(static_cast<int>(d.year), static_cast<int>(d.month), static_cast<int>(d.day));
+}
+
+std::string yearly_file_name(const char* directory, int year, const char* suffix)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "%.4d%s", year, suffix);
+    return std::string(directory) + "/" + name;
+}
+
+// The daily index files of the years from first_year on, as the yearly run loads them.
+struct year_files {
+    int first_year = 0;
+    std::vector<index_file> files;
+    std::vector<double> flux_adj; // the lines of all files, one after another
+    std::vector<int> flux_qual;
+    std::vector<activity_text> activity;
+};
+
+const index_file* file_of(const year_files& f, int year)
+{
+    const long i = static_cast<long>(year) - f.first_year;
+    if (i < 0 || i >= static_cast<long>(f.files.size()))
+        return nullptr;
+    return &f.files[static_cast<std::size_t>(i)];
+}
+
+std::size_t lines_of_year(const year_files& f, int year)
+{
+    const index_file* file = file_of(f, year);
+    return file != nullptr ? file->flux_adj.size() : 0;
+}
+
+// Where a line that cannot be used stands: its file and line (a directory's file) or its date.
+std::string place_of(const char* source_path, const source_days& source, const source_day& day,
+                     std::size_t line_in_year)
+{
+    if (source.format == source_format::yearly_files)
+        return yearly_file_name(source_path, day.year, ".dat") + ": line " +
+               std::to_string(line_in_year + 1);
+    return std::string(source_path) + ": " + iso_date(day.year, day.month, day.day);
+}
+
+// Read every line of the years first..last into `f`: the days of each year as the file that
+// meanflux-import writes (or the directory's file) holds them.
+//
+// Returns:  -1 when done, or the exit status after a message.
+int convert_years(const char* source_path, const source_days& source, std::size_t end, int first,
+                  int last, std::FILE* err, year_files& f)
+{
+    f.first_year = first;
+    const std::size_t room = static_cast<std::size_t>(last - first + 1) * max_year_days;
+    f.flux_adj.reserve(room);
+    f.flux_qual.reserve(room);
+    f.activity.reserve(room);
+    std::vector<std::size_t> starts;
+    std::size_t i = 0;
+    while (i < end && source.days[i].year < first)
+        ++i;
+    for (int year = first; year <= last; ++year) {
+        starts.push_back(f.flux_adj.size());
+        std::size_t line = 0;
+        auto take = [&](std::string_view text) {
+            double flux = 0.0;
+            int qual = 0;
+            activity_text activity;
+            const flux_reading reading = read_index_line(text, flux, qual, activity);
+            f.flux_adj.push_back(flux);
+            f.flux_qual.push_back(qual);
+            f.activity.push_back(activity);
+            ++line;
+            return reading != flux_reading::out_of_range;
+        };
+        // A source that begins within its first year: the days before it as days without data,
+        // as meanflux-import writes them.
+        if (i < end && source.days[i].year == year &&
+            source.format != source_format::yearly_files &&
+            (source.days[i].month != 1 || source.days[i].day != 1)) {
+            const std::string before = lines_before(source.days[i]);
+            for (std::size_t at = 0; at < before.size(); at += daily_line_length + 1)
+                (void)take(std::string_view(before).substr(at, daily_line_length));
+        }
+        for (; i < end && source.days[i].year == year; ++i) {
+            if (!take(line_of(source, source.days[i]))) {
+                char what[128];
+                std::snprintf(what,
+                              sizeof what,
+                              "flux %g outside %.1f to %.1f, which the records can hold",
+                              f.flux_adj.back(),
+                              lowest_flux,
+                              highest_flux);
+                std::fprintf(err,
+                             "%s: %s: %s; nothing written\n",
+                             program,
+                             place_of(source_path, source, source.days[i], line - 1).c_str(),
+                             what);
+                return exit_usage_or_file;
+            }
+        }
+    }
+    starts.push_back(f.flux_adj.size());
+    for (std::size_t y = 0; y + 1 < starts.size(); ++y) {
+        const std::size_t at = starts[y], count = starts[y + 1] - starts[y];
+        f.files.push_back({std::span<const double>(f.flux_adj).subspan(at, count),
+                           std::span<const int>(f.flux_qual).subspan(at, count),
+                           std::span<const activity_text>(f.activity).subspan(at, count)});
+    }
+    return -1;
+}
+
+// One output to write: a yearly file or the combined file.
+struct output_plan {
+    std::string path;
+    std::string_view bytes;
+    int days = 0;
+    output_file file;
+    bool begun = false;
+};
+
+void abandon_all(std::vector<output_plan>& outputs) noexcept
+{
+    for (output_plan& o : outputs)
+        if (o.begun) {
+            abandon_output(o.file);
+            o.begun = false;
+        }
+}
+
+// Write every output in full under its temporary name, then give each its name.
+//
+// Returns:  -1 when all are written, or the exit status after a message.
+int write_outputs(std::vector<output_plan>& outputs, std::FILE* err)
+{
+    // A name taken by a directory would only show when the files take their names.
+    for (const output_plan& o : outputs) {
+        struct stat target {};
+        if (o.path != "-" && ::stat(o.path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
+            std::fprintf(
+                err, "%s: %s: cannot write: %s\n", program, o.path.c_str(), std::strerror(EISDIR));
+            return exit_usage_or_file;
+        }
+    }
+    for (output_plan& o : outputs) {
+        int error_number = begin_output(o.path.c_str(), o.file);
+        if (error_number == 0) {
+            o.begun = true;
+            errno = 0;
+            if (std::fwrite(o.bytes.data(), 1, o.bytes.size(), o.file.stream) != o.bytes.size() ||
+                std::fflush(o.file.stream) != 0)
+                error_number = errno != 0 ? errno : EIO;
+        }
+        if (error_number != 0) {
+            abandon_all(outputs);
+            std::fprintf(err,
+                         "%s: %s: cannot write: %s; nothing written\n",
+                         program,
+                         output_name_for_messages(o.path.c_str()),
+                         std::strerror(error_number));
+            return exit_usage_or_file;
+        }
+    }
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        output_plan& o = outputs[i];
+        int error_number = 0;
+        o.begun = false;
+        if (finish_output(o.file, o.path.c_str(), error_number) != finish_status::done) {
+            abandon_all(outputs);
+            std::fprintf(err,
+                         "%s: %s: cannot write: %s\n",
+                         program,
+                         output_name_for_messages(o.path.c_str()),
+                         std::strerror(error_number));
+            if (i > 0)
+                std::fprintf(err,
+                             "%s: %s to %s were written; the later files were left as they were\n",
+                             program,
+                             output_name_for_messages(outputs.front().path.c_str()),
+                             outputs[i - 1].path.c_str());
+            return exit_usage_or_file;
+        }
+    }
+    return -1;
+}
+
+int report_source_problem(std::FILE* err, const char* source_path, source_status status,
+                          const source_problem& problem)
+{
+    const std::string file = problem.file.empty() ? source_path : problem.file;
+    if (status == source_status::malformed && problem.line > 0)
+        std::fprintf(err,
+                     "%s: %s: line %ld: %s\n",
+                     program,
+                     file.c_str(),
+                     problem.line,
+                     problem.what.c_str());
+    else
+        std::fprintf(err, "%s: %s: %s\n", program, file.c_str(), problem.what.c_str());
+    // A year's file missing from a directory is data not there; anything else a file error.
+    const bool year_missing = status == source_status::cannot_read && !problem.file.empty() &&
+                              problem.error_number == ENOENT;
+    return year_missing ? exit_not_there : exit_usage_or_file;
+}
+
+int processor_count() noexcept
+{
+    const long n = ::sysconf(_SC_NPROCESSORS_ONLN);
+    return n > 0 ? static_cast<int>(std::min(n, 64L)) : 1;
+}
+
+} // namespace
+
+int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
+{
+    build_options o;
+    if (const int status = parse_options(argc, argv, out, err, o); status >= 0)
+        return status;
+
+    // The source: of a directory only the files of the years that can be needed are read.
+    const year_span wanted{o.from != 0 ? o.from - 1 : first_combined_year - 1,
+                           o.to != 0 ? o.to + 1 : 9999};
+    source_days source;
+    source_problem problem;
+    if (const source_status status = read_source_at(o.source, wanted, source, problem);
+        status != source_status::read)
+        return report_source_problem(err, o.source, status, problem);
+    // CelesTrak's predictions are left out, as meanflux-import leaves them out.
+    const std::size_t end = days_before_predictions(source);
+    if (end == 0) {
+        std::fprintf(err, "%s: %s: no day of the years asked for\n", program, o.source);
+        return exit_not_there;
+    }
+    const int first_held = source.days.front().year;
+    const int last_held = source.days[end - 1].year;
+
+    const int from = o.from != 0 ? o.from : std::max(first_held + 1, first_combined_year);
+    const int to = o.to != 0 ? o.to : std::min(last_held, last_run_year);
+    if (from - 1 < first_held || from - 1 > last_held) {
+        std::fprintf(err,
+                     "%s: %s: no days of %d, the year before %d, which its means need\n",
+                     program,
+                     o.source,
+                     from - 1,
+                     from);
+        return exit_not_there;
+    }
+    if (to > last_held || from > to) {
+        std::fprintf(err, "%s: %s: no days of %d\n", program, o.source, from > to ? from : to);
+        return exit_not_there;
+    }
+
+    // Every line of the years from - 1 to to + 1, read once; then the source's memory is given
+    // back, for the records to take.
+    year_files files;
+    if (const int status = convert_years(o.source, source, end, from - 1, to + 1, err, files);
+        status >= 0)
+        return status;
+    const bool directory = source.format == source_format::yearly_files;
+    {
+        source_days done;
+        std::swap(source, done); // freed here: a move would keep the text's room
+    }
+    for (int year = from; year <= to; ++year) {
+        const std::string name =
+            directory ? yearly_file_name(o.source, year, ".dat") : std::string(o.source);
+        const auto lines = static_cast<int>(lines_of_year(files, year));
+        if (lines == 0) {
+            std::fprintf(err, "%s: %s: no lines; nothing written\n", program, name.c_str());
+            return exit_not_there;
+        }
+        // The combined file holds every day from its first to its last.
+        if (year >= first_combined_year && year < to && lines < days_in_year(year)) {
+            std::fprintf(err,
+                         "%s: %s: %d lines for the %d days of %d: the combined file would lack "
+                         "the days after them; nothing written\n",
+                         program,
+                         name.c_str(),
+                         lines,
+                         days_in_year(year),
+                         year);
+            return exit_not_there;
+        }
+    }
+
+    // The records: the years before 1950 first, then the combined file's header and its years,
+    // so that the combined file is one stretch of the buffer and each year's file another.
+    const int combined_from = std::max(from, first_combined_year);
+    const bool combined = to >= first_combined_year;
+    std::vector<std::size_t> starts; // where each year's records begin
+    std::size_t header_at = 0, size = 0;
+    for (int year = from; year <= to; ++year) {
+        if (combined && year == combined_from) {
+            header_at = size;
+            size += combined_header_bytes;
+        }
+        starts.push_back(size);
+        size += lines_of_year(files, year) *
+                static_cast<std::size_t>(record_bytes(day_number(1, 1, year)));
+    }
+    starts.push_back(size);
+    std::string buffer(size, '\0');
+    std::vector<year_job> jobs;
+    for (int year = from; year <= to; ++year) {
+        const auto i = static_cast<std::size_t>(year - from);
+        const std::size_t room =
+            starts[i + 1] - starts[i] -
+            (combined && year + 1 == combined_from ? combined_header_bytes : 0);
+        jobs.push_back({year, std::span<char>(buffer.data() + starts[i], room), {}});
+    }
+
+    gauss_table gauss_w{};
+    init_gauss_w(gauss_w);
+    distance_table distances{};
+    init_distance_table(distances);
+    compute_years(files.files, files.first_year, gauss_w, distances, jobs, processor_count());
+
+    for (const year_job& job : jobs) {
+        if (job.result.status != write_status::written) {
+            const std::string where =
+                directory ? yearly_file_name(o.source, job.year, ".dat") : std::string(o.source);
+            std::fprintf(err,
+                         "%s: %s: %d, day %d: a value does not fit its five columns; nothing "
+                         "written\n",
+                         program,
+                         where.c_str(),
+                         job.year,
+                         job.result.day + 1);
+            return exit_usage_or_file;
+        }
+    }
+
+    // Warnings, as the yearly runs would give them, once each.
+    if (directory)
+        for (int year = from - 1; year <= to + 1; ++year) {
+            const auto lines = static_cast<int>(lines_of_year(files, year));
+            if (year >= first_held && year < last_held && lines != days_in_year(year))
+                std::fprintf(err,
+                             "%s: warning: %s: %d lines for the %d days of %d\n",
+                             program,
+                             yearly_file_name(o.source, year, ".dat").c_str(),
+                             lines,
+                             days_in_year(year),
+                             year);
+        }
+    {
+        // The last day of data that the windows of the last year reach: in the year after it
+        // when the source goes on into that year.
+        const int last_data =
+            lines_of_year(files, to + 1) > 0
+                ? day_number(1, 1, to + 1) + static_cast<int>(lines_of_year(files, to + 1)) - 1
+                : day_number(1, 1, to) + static_cast<int>(lines_of_year(files, to)) - 1;
+        const int last_record =
+            day_number(1, 1, to) + static_cast<int>(lines_of_year(files, to)) - 1;
+        if (last_data - window_reach < last_record)
+            std::fprintf(err,
+                         "%s: warning: %s: the data end on %s; %s is the last day whose averaging "
+                         "windows are complete, the means of the days after it are one-sided\n",
+                         program,
+                         o.source,
+                         iso_date(last_data).c_str(),
+                         iso_date(last_data - window_reach).c_str());
+    }
+    for (const year_job& job : jobs)
+        if (job.result.undefined_days > 0)
+            std::fprintf(err,
+                         "%s: warning: %d: %d days without any observed flux in an averaging "
+                         "window; their undefined values are written as nan\n",
+                         program,
+                         job.year,
+                         job.result.undefined_days);
+
+    // The outputs: the yearly files, then the combined file, whose header now has its range.
+    std::vector<output_plan> outputs;
+    if (o.yearly_dir != nullptr)
+        for (const year_job& job : jobs)
+            outputs.push_back({yearly_file_name(o.yearly_dir, job.year, "_m.dat"),
+                               std::string_view(job.records.data(), job.records.size()),
+                               job.result.records,
+                               {},
+                               false});
+    int combined_days = 0;
+    int first_day = 0;
+    if (combined) {
+        first_day = day_number(1, 1, combined_from);
+        for (const year_job& job : jobs)
+            combined_days += job.year >= combined_from ? job.result.records : 0;
+        const std::string header = combined_header(first_day, first_day + combined_days - 1);
+        std::memcpy(buffer.data() + header_at, header.data(), combined_header_bytes);
+        outputs.push_back(
+            {o.output, std::string_view(buffer).substr(header_at), combined_days, {}, false});
+    }
+
+    bool made_directory = false;
+    if (o.yearly_dir != nullptr) {
+        if (::mkdir(o.yearly_dir, 0777) == 0) {
+            made_directory = true;
+        } else if (errno != EEXIST) {
+            std::fprintf(err,
+                         "%s: %s: cannot create the directory: %s; nothing written\n",
+                         program,
+                         o.yearly_dir,
+                         std::strerror(errno));
+            return exit_usage_or_file;
+        }
+    }
+    if (const int status = write_outputs(outputs, err); status >= 0) {
+        if (made_directory)
+            ::rmdir(o.yearly_dir); // only if nothing took its name in it
+        return status;
+    }
+
+    // The summary, unless standard output holds the combined file.
+    if (combined && std::strcmp(o.output, "-") == 0)
+        return exit_ok;
+    for (const output_plan& p : outputs) {
+        if (combined && &p == &outputs.back())
+            std::fprintf(out,
+                         "%s: %d days, %s to %s\n",
+                         p.path.c_str(),
+                         p.days,
+                         iso_date(first_day).c_str(),
+                         iso_date(first_day + p.days - 1).c_str());
+        else
+            std::fprintf(out, "%s: %d days\n", p.path.c_str(), p.days);
+    }
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        std::fprintf(err,
+                     "%s: standard output: %s (the files were written)\n",
+                     program,
+                     std::strerror(errno != 0 ? errno : EIO));
+        return exit_usage_or_file;
+    }
+    return exit_ok;
+}
+
+} // namespace meanflux
