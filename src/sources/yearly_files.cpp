@@ -4,6 +4,7 @@
 #include "input/line_cutter.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -121,9 +122,12 @@ void take_line(year_reading& r, std::string_view line, source_days& source)
     r.date = next_calendar_day(r.date);
 }
 
-source_status read_year_file(const std::string& name, int year, std::vector<char>& buffer,
-                             source_days& source, source_problem& problem)
+source_status read_year_file(const std::string& name, int year, source_days& source,
+                             source_problem& problem)
 {
+    // A yearly file of 366 lines of 72 bytes in one read.  On the stack: one file after another
+    // reuses the same memory.
+    std::array<char, std::size_t{1} << 15> buffer;
     errno = 0;
     const input_file in(name.c_str());
     if (in.fd() < 0)
@@ -182,47 +186,64 @@ source_status read_year_file(const std::string& name, int year, std::vector<char
 
 } // namespace
 
-source_status read_yearly_files(const char* directory, year_span years, source_days& source,
+source_status list_yearly_files(const char* directory, year_span years, std::vector<int>& found,
                                 source_problem& problem)
 {
-    source = source_days{};
+    found.clear();
     problem = source_problem{};
-    source.format = source_format::yearly_files;
-
-    std::vector<int> found;
-    {
+    errno = 0;
+    const directory_listing listing(directory);
+    if (listing.get() == nullptr) {
+        problem.error_number = errno;
+        problem.what = std::strerror(errno);
+        return source_status::cannot_read;
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(listing.get())) {
+        int year = 0;
+        if (yearly_file_year(entry->d_name, year) && year >= years.first && year <= years.last)
+            found.push_back(year);
         errno = 0;
-        const directory_listing listing(directory);
-        if (listing.get() == nullptr) {
-            problem.error_number = errno;
-            problem.what = std::strerror(errno);
-            return source_status::cannot_read;
-        }
-        errno = 0;
-        while (const dirent* entry = ::readdir(listing.get())) {
-            int year = 0;
-            if (yearly_file_year(entry->d_name, year) && year >= years.first && year <= years.last)
-                found.push_back(year);
-            errno = 0;
-        }
-        if (errno != 0) {
-            problem.error_number = errno;
-            problem.what = std::strerror(errno);
-            return source_status::cannot_read;
-        }
+    }
+    if (errno != 0) {
+        problem.error_number = errno;
+        problem.what = std::strerror(errno);
+        return source_status::cannot_read;
     }
     std::sort(found.begin(), found.end());
     for (std::size_t i = 1; i < found.size(); ++i)
         if (found[i] != found[i - 1] + 1) // a run of the year after the gap would need it
             return cannot_read(path_of(directory, found[i - 1] + 1), ENOENT, problem);
+    return source_status::read;
+}
 
+source_status read_yearly_file(const char* directory, int year, source_days& source,
+                               source_problem& problem)
+{
+    problem = source_problem{};
+    source.format = source_format::yearly_files;
+    const std::size_t text = source.text.size(), days = source.days.size();
+    const source_status status = read_year_file(path_of(directory, year), year, source, problem);
+    if (status != source_status::read) {
+        source.text.resize(text);
+        source.days.resize(days);
+    }
+    return status;
+}
+
+source_status read_yearly_files(const char* directory, year_span years, source_days& source,
+                                source_problem& problem)
+{
+    source = source_days{};
+    source.format = source_format::yearly_files;
+    std::vector<int> found;
+    if (const source_status status = list_yearly_files(directory, years, found, problem);
+        status != source_status::read)
+        return status;
     source.text.reserve(found.size() * max_year_days * (used_columns + 1));
     source.days.reserve(found.size() * max_year_days);
-    // Room for a yearly file in one read (366 lines of 72 bytes), and more.
-    std::vector<char> buffer(std::size_t{1} << 16);
     for (const int year : found)
-        if (const source_status status =
-                read_year_file(path_of(directory, year), year, buffer, source, problem);
+        if (const source_status status = read_yearly_file(directory, year, source, problem);
             status != source_status::read) {
             source.text.clear();
             source.days.clear();

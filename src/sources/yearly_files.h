@@ -11,6 +11,7 @@
 #include "sources/source.h"
 
 #include <string_view>
+#include <vector>
 
 namespace meanflux {
 
@@ -41,5 +42,28 @@ namespace meanflux {
 //           3. Opening a FIFO never waits: one without a writer reads as an empty file.
 [[nodiscard]] source_status read_yearly_files(const char* directory, year_span years,
                                               source_days& source, source_problem& problem);
+
+// The years of the yearly daily index files in a directory: read_yearly_files in two steps, for
+// a reader that takes one year at a time into the same memory.
+//
+// Given:    directory  the directory
+//           years      the years wanted
+// Returned: found      the years of the files there, in order, without a gap
+//           problem    as read_yearly_files gives it
+// Returns:  read, or cannot_read (the directory cannot be listed; a year missing between two
+//           that have files, ENOENT).
+[[nodiscard]] source_status list_yearly_files(const char* directory, year_span years,
+                                              std::vector<int>& found, source_problem& problem);
+
+// Read one year's file, its days added after those `source` holds.
+//
+// Given:    directory, year  the file <directory>/<yyyy>.dat
+// Given and returned:
+//           source   format yearly_files, its days and text extended by the file's lines (as
+//                    they were, if the file cannot be read)
+// Returned: problem  as read_yearly_files gives it
+// Returns:  read, cannot_read or malformed, as read_yearly_files.
+[[nodiscard]] source_status read_yearly_file(const char* directory, int year, source_days& source,
+                                             source_problem& problem);
 
 } // namespace meanflux

@@ -3,6 +3,7 @@
 #include "io/output_file.h"
 #include "sources/daily_line.h"
 #include "sources/source.h"
+#include "sources/yearly_files.h"
 #include "tools/combine.h"
 #include "tools/command_line.h"
 #include "yearly/years.h"
@@ -171,99 +172,150 @@ std::string yearly_file_name(const char* directory, int year, const char* suffix
     return std::string(directory) + "/" + name;
 }
 
-// The daily index files of the years from first_year on, as the yearly run loads them.
+// The daily index files of consecutive years, as the yearly run loads them: the lines of every
+// file, read and converted once.
 struct year_files {
-    int first_year = 0;
-    std::vector<index_file> files;
-    std::vector<double> flux_adj; // the lines of all files, one after another
+    bool directory = false;          // read from a directory of yearly files
+    int first_year = 0;              // the year of the first file
+    std::vector<std::size_t> starts; // where each year's lines begin; one more for the end
+    std::vector<double> flux_adj;    // the lines of all files, one after another
     std::vector<int> flux_qual;
     std::vector<activity_text> activity;
+    std::vector<index_file> files; // each year's lines, once all are read
 };
 
-const index_file* file_of(const year_files& f, int year)
+int years_read(const year_files& f)
 {
-    const long i = static_cast<long>(year) - f.first_year;
-    if (i < 0 || i >= static_cast<long>(f.files.size()))
-        return nullptr;
-    return &f.files[static_cast<std::size_t>(i)];
+    return f.starts.empty() ? 0 : static_cast<int>(f.starts.size()) - 1;
 }
 
 std::size_t lines_of_year(const year_files& f, int year)
 {
-    const index_file* file = file_of(f, year);
-    return file != nullptr ? file->flux_adj.size() : 0;
+    const long i = static_cast<long>(year) - f.first_year;
+    if (i < 0 || i >= years_read(f))
+        return 0;
+    return f.starts[static_cast<std::size_t>(i) + 1] - f.starts[static_cast<std::size_t>(i)];
 }
 
-// Where a line that cannot be used stands: its file and line (a directory's file) or its date.
-std::string place_of(const char* source_path, const source_days& source, const source_day& day,
-                     std::size_t line_in_year)
+// Add the lines of the next year: days [begin, end) of `source`, all of year `year`.
+//
+// Returns:  true; false at a line whose flux no record can hold, after a message naming its
+//           file and line (a directory's file) or its date.
+bool add_year(const char* source_path, const source_days& source, std::size_t begin,
+              std::size_t end, int year, std::FILE* err, year_files& f)
 {
-    if (source.format == source_format::yearly_files)
-        return yearly_file_name(source_path, day.year, ".dat") + ": line " +
-               std::to_string(line_in_year + 1);
-    return std::string(source_path) + ": " + iso_date(day.year, day.month, day.day);
+    if (f.starts.empty())
+        f.first_year = year;
+    f.starts.push_back(f.flux_adj.size());
+    auto take = [&](std::string_view text) {
+        double flux = 0.0;
+        int qual = 0;
+        activity_text activity;
+        const flux_reading reading = read_index_line(text, flux, qual, activity);
+        f.flux_adj.push_back(flux);
+        f.flux_qual.push_back(qual);
+        f.activity.push_back(activity);
+        return reading != flux_reading::out_of_range;
+    };
+    // A source that begins within its first year: the days before it as days without data, as
+    // meanflux-import writes them.
+    if (begin < end && !f.directory &&
+        (source.days[begin].month != 1 || source.days[begin].day != 1)) {
+        const std::string before = lines_before(source.days[begin]);
+        for (std::size_t at = 0; at < before.size(); at += daily_line_length + 1)
+            (void)take(std::string_view(before).substr(at, daily_line_length));
+    }
+    for (std::size_t i = begin; i < end; ++i) {
+        if (take(line_of(source, source.days[i])))
+            continue;
+        const source_day& day = source.days[i];
+        const std::string place =
+            f.directory ? yearly_file_name(source_path, year, ".dat") + ": line " +
+                              std::to_string(f.flux_adj.size() - f.starts.back())
+                        : std::string(source_path) + ": " + iso_date(day.year, day.month, day.day);
+        std::fprintf(err,
+                     "%s: %s: flux %g outside %.1f to %.1f, which the records can hold; nothing "
+                     "written\n",
+                     program,
+                     place.c_str(),
+                     f.flux_adj.back(),
+                     lowest_flux,
+                     highest_flux);
+        return false;
+    }
+    return true;
 }
 
-// Read every line of the years first..last into `f`: the days of each year as the file that
-// meanflux-import writes (or the directory's file) holds them.
+int report_source_problem(std::FILE* err, const char* source_path, source_status status,
+                          const source_problem& problem)
+{
+    const std::string file = problem.file.empty() ? source_path : problem.file;
+    if (status == source_status::malformed && problem.line > 0)
+        std::fprintf(err,
+                     "%s: %s: line %ld: %s\n",
+                     program,
+                     file.c_str(),
+                     problem.line,
+                     problem.what.c_str());
+    else
+        std::fprintf(err, "%s: %s: %s\n", program, file.c_str(), problem.what.c_str());
+    // A year's file missing from a directory is data not there; anything else a file error.
+    const bool year_missing = status == source_status::cannot_read && !problem.file.empty() &&
+                              problem.error_number == ENOENT;
+    return year_missing ? exit_not_there : exit_usage_or_file;
+}
+
+// Read the source's lines of the years wanted into `f`, each line converted once: the lines of
+// the files that meanflux-import writes from a published file (CelesTrak's predictions left out,
+// as it leaves them out), or of a directory's files.
 //
 // Returns:  -1 when done, or the exit status after a message.
-int convert_years(const char* source_path, const source_days& source, std::size_t end, int first,
-                  int last, std::FILE* err, year_files& f)
+int read_years(const char* source_path, year_span wanted, std::FILE* err, year_files& f)
 {
-    f.first_year = first;
-    const std::size_t room = static_cast<std::size_t>(last - first + 1) * max_year_days;
-    f.flux_adj.reserve(room);
-    f.flux_qual.reserve(room);
-    f.activity.reserve(room);
-    std::vector<std::size_t> starts;
-    std::size_t i = 0;
-    while (i < end && source.days[i].year < first)
-        ++i;
-    for (int year = first; year <= last; ++year) {
-        starts.push_back(f.flux_adj.size());
-        std::size_t line = 0;
-        auto take = [&](std::string_view text) {
-            double flux = 0.0;
-            int qual = 0;
-            activity_text activity;
-            const flux_reading reading = read_index_line(text, flux, qual, activity);
-            f.flux_adj.push_back(flux);
-            f.flux_qual.push_back(qual);
-            f.activity.push_back(activity);
-            ++line;
-            return reading != flux_reading::out_of_range;
-        };
-        // A source that begins within its first year: the days before it as days without data,
-        // as meanflux-import writes them.
-        if (i < end && source.days[i].year == year &&
-            source.format != source_format::yearly_files &&
-            (source.days[i].month != 1 || source.days[i].day != 1)) {
-            const std::string before = lines_before(source.days[i]);
-            for (std::size_t at = 0; at < before.size(); at += daily_line_length + 1)
-                (void)take(std::string_view(before).substr(at, daily_line_length));
-        }
-        for (; i < end && source.days[i].year == year; ++i) {
-            if (!take(line_of(source, source.days[i]))) {
-                char what[128];
-                std::snprintf(what,
-                              sizeof what,
-                              "flux %g outside %.1f to %.1f, which the records can hold",
-                              f.flux_adj.back(),
-                              lowest_flux,
-                              highest_flux);
-                std::fprintf(err,
-                             "%s: %s: %s; nothing written\n",
-                             program,
-                             place_of(source_path, source, source.days[i], line - 1).c_str(),
-                             what);
+    source_days source;
+    source_problem problem;
+    struct stat file {};
+    f.directory = ::stat(source_path, &file) == 0 && S_ISDIR(file.st_mode);
+    if (f.directory) {
+        // One file at a time, into the same memory: the years are converted as they come.
+        std::vector<int> found;
+        if (const source_status status = list_yearly_files(source_path, wanted, found, problem);
+            status != source_status::read)
+            return report_source_problem(err, source_path, status, problem);
+        const std::size_t room = found.size() * static_cast<std::size_t>(max_year_days);
+        f.flux_adj.reserve(room);
+        f.flux_qual.reserve(room);
+        f.activity.reserve(room);
+        for (const int year : found) {
+            source.text.clear();
+            source.days.clear();
+            if (const source_status status = read_yearly_file(source_path, year, source, problem);
+                status != source_status::read)
+                return report_source_problem(err, source_path, status, problem);
+            if (!add_year(source_path, source, 0, source.days.size(), year, err, f))
                 return exit_usage_or_file;
-            }
+        }
+    } else {
+        if (const source_status status = read_source_file(source_path, source, problem);
+            status != source_status::read)
+            return report_source_problem(err, source_path, status, problem);
+        const std::size_t end = days_before_predictions(source);
+        std::size_t i = 0;
+        while (i < end && source.days[i].year < wanted.first)
+            ++i;
+        while (i < end && source.days[i].year <= wanted.last) {
+            const int year = source.days[i].year;
+            const std::size_t begin = i;
+            while (i < end && source.days[i].year == year)
+                ++i;
+            if (!add_year(source_path, source, begin, i, year, err, f))
+                return exit_usage_or_file;
         }
     }
-    starts.push_back(f.flux_adj.size());
-    for (std::size_t y = 0; y + 1 < starts.size(); ++y) {
-        const std::size_t at = starts[y], count = starts[y + 1] - starts[y];
+    f.starts.push_back(f.flux_adj.size());
+    for (int y = 0; y < years_read(f); ++y) {
+        const std::size_t at = f.starts[static_cast<std::size_t>(y)];
+        const std::size_t count = f.starts[static_cast<std::size_t>(y) + 1] - at;
         f.files.push_back({std::span<const double>(f.flux_adj).subspan(at, count),
                            std::span<const int>(f.flux_qual).subspan(at, count),
                            std::span<const activity_text>(f.activity).subspan(at, count)});
@@ -345,25 +397,6 @@ int write_outputs(std::vector<output_plan>& outputs, std::FILE* err)
     return -1;
 }
 
-int report_source_problem(std::FILE* err, const char* source_path, source_status status,
-                          const source_problem& problem)
-{
-    const std::string file = problem.file.empty() ? source_path : problem.file;
-    if (status == source_status::malformed && problem.line > 0)
-        std::fprintf(err,
-                     "%s: %s: line %ld: %s\n",
-                     program,
-                     file.c_str(),
-                     problem.line,
-                     problem.what.c_str());
-    else
-        std::fprintf(err, "%s: %s: %s\n", program, file.c_str(), problem.what.c_str());
-    // A year's file missing from a directory is data not there; anything else a file error.
-    const bool year_missing = status == source_status::cannot_read && !problem.file.empty() &&
-                              problem.error_number == ENOENT;
-    return year_missing ? exit_not_there : exit_usage_or_file;
-}
-
 int processor_count() noexcept
 {
     const long n = ::sysconf(_SC_NPROCESSORS_ONLN);
@@ -381,19 +414,20 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     // The source: of a directory only the files of the years that can be needed are read.
     const year_span wanted{o.from != 0 ? o.from - 1 : first_combined_year - 1,
                            o.to != 0 ? o.to + 1 : 9999};
-    source_days source;
-    source_problem problem;
-    if (const source_status status = read_source_at(o.source, wanted, source, problem);
-        status != source_status::read)
-        return report_source_problem(err, o.source, status, problem);
-    // CelesTrak's predictions are left out, as meanflux-import leaves them out.
-    const std::size_t end = days_before_predictions(source);
-    if (end == 0) {
+    year_files files;
+    if (const int status = read_years(o.source, wanted, err, files); status >= 0)
+        return status;
+    // The years the source holds: those with days.
+    int first_held = 0, last_held = -1;
+    for (int year = files.first_year; year < files.first_year + years_read(files); ++year)
+        if (lines_of_year(files, year) > 0) {
+            first_held = first_held == 0 ? year : first_held;
+            last_held = year;
+        }
+    if (last_held < 0) {
         std::fprintf(err, "%s: %s: no day of the years asked for\n", program, o.source);
         return exit_not_there;
     }
-    const int first_held = source.days.front().year;
-    const int last_held = source.days[end - 1].year;
 
     const int from = o.from != 0 ? o.from : std::max(first_held + 1, first_combined_year);
     const int to = o.to != 0 ? o.to : std::min(last_held, last_run_year);
@@ -410,18 +444,7 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         std::fprintf(err, "%s: %s: no days of %d\n", program, o.source, from > to ? from : to);
         return exit_not_there;
     }
-
-    // Every line of the years from - 1 to to + 1, read once; then the source's memory is given
-    // back, for the records to take.
-    year_files files;
-    if (const int status = convert_years(o.source, source, end, from - 1, to + 1, err, files);
-        status >= 0)
-        return status;
-    const bool directory = source.format == source_format::yearly_files;
-    {
-        source_days done;
-        std::swap(source, done); // freed here: a move would keep the text's room
-    }
+    const bool directory = files.directory;
     for (int year = from; year <= to; ++year) {
         const std::string name =
             directory ? yearly_file_name(o.source, year, ".dat") : std::string(o.source);
