@@ -106,6 +106,28 @@ void BM_DayFluxesOfAYear(benchmark::State& state)
 }
 BENCHMARK(BM_DayFluxesOfAYear);
 
+// The same means, all days of the year at once, eight side by side.
+void BM_YearFluxesOfAYear(benchmark::State& state)
+{
+    gauss_table gauss_w{};
+    init_gauss_w(gauss_w);
+    static daily_series series;
+    static given_days given;
+    const std::string a = data().path(1979, ".dat"), b = data().path(1980, ".dat"),
+                      c = data().path(1981, ".dat");
+    if (load_year_files(1980, {a.c_str(), b.c_str(), c.c_str()}, series, given).status !=
+        load_status::loaded)
+        std::abort();
+    distance_pass(series);
+    std::array<day_values, 366> values{};
+    for (auto _ : state) {
+        year_fluxes(series, gauss_w, 365, values);
+        benchmark::DoNotOptimize(values.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 366);
+}
+BENCHMARK(BM_YearFluxesOfAYear);
+
 void BM_YearlyComputation(benchmark::State& state)
 {
     for (auto _ : state)

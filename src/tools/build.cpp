@@ -148,7 +148,7 @@ int parse_options(int argc, char** argv, std::FILE* out, std::FILE* err, build_o
                 return usage_error(err, texts, problem.c_str());
             }
     if (o.output_given && o.to != 0 && o.to < first_combined_year)
-        return usage_error(err, texts, "-o: the years asked for end before 1950");
+        return usage_error(err, texts, "-o: the years built end before 1950");
     return -1;
 }
 
@@ -176,6 +176,7 @@ std::string yearly_file_name(const char* directory, int year, const char* suffix
 // file, read and converted once.
 struct year_files {
     bool directory = false;          // read from a directory of yearly files
+    bool goes_on = false;            // the source holds days after the years read
     int first_year = 0;              // the year of the first file
     std::vector<std::size_t> starts; // where each year's lines begin; one more for the end
     std::vector<double> flux_adj;    // the lines of all files, one after another
@@ -295,6 +296,10 @@ int read_years(const char* source_path, year_span wanted, std::FILE* err, year_f
             if (!add_year(source_path, source, 0, source.days.size(), year, err, f))
                 return exit_usage_or_file;
         }
+        struct stat next {};
+        f.goes_on =
+            wanted.last < 9999 &&
+            ::stat(yearly_file_name(source_path, wanted.last + 1, ".dat").c_str(), &next) == 0;
     } else {
         if (const source_status status = read_source_file(source_path, source, problem);
             status != source_status::read)
@@ -311,6 +316,7 @@ int read_years(const char* source_path, year_span wanted, std::FILE* err, year_f
             if (!add_year(source_path, source, begin, i, year, err, f))
                 return exit_usage_or_file;
         }
+        f.goes_on = i < end;
     }
     f.starts.push_back(f.flux_adj.size());
     for (int y = 0; y < years_read(f); ++y) {
@@ -471,6 +477,8 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     // so that the combined file is one stretch of the buffer and each year's file another.
     const int combined_from = std::max(from, first_combined_year);
     const bool combined = to >= first_combined_year;
+    if (!combined && o.output_given)
+        return usage_error(err, {program, usage, help}, "-o: the years built end before 1950");
     std::vector<std::size_t> starts; // where each year's records begin
     std::size_t header_at = 0, size = 0;
     for (int year = from; year <= to; ++year) {
@@ -514,11 +522,13 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         }
     }
 
-    // Warnings, as the yearly runs would give them, once each.
+    // Warnings, as the yearly runs would give them, once each.  The source's last year is
+    // short by nature: the warning about where its data end says what that means.
+    const int last_of_source = files.goes_on ? last_run_year + 2 : last_held;
     if (directory)
         for (int year = from - 1; year <= to + 1; ++year) {
             const auto lines = static_cast<int>(lines_of_year(files, year));
-            if (year >= first_held && year < last_held && lines != days_in_year(year))
+            if (year >= first_held && year < last_of_source && lines != days_in_year(year))
                 std::fprintf(err,
                              "%s: warning: %s: %d lines for the %d days of %d\n",
                              program,
@@ -527,9 +537,10 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
                              days_in_year(year),
                              year);
         }
-    {
+    if (to + 1 >= last_of_source) {
         // The last day of data that the windows of the last year reach: in the year after it
-        // when the source goes on into that year.
+        // when the source goes on into that year.  (A short file before the source's last year
+        // had its own warning above.)
         const int last_data =
             lines_of_year(files, to + 1) > 0
                 ? day_number(1, 1, to + 1) + static_cast<int>(lines_of_year(files, to + 1)) - 1
