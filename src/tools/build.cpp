@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <getopt.h>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -491,14 +492,16 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
                 static_cast<std::size_t>(record_bytes(day_number(1, 1, year)));
     }
     starts.push_back(size);
-    std::string buffer(size, '\0');
+    // Not filled first: each page is first touched by the thread that formats its records, so
+    // that the kernel's handing out of fresh pages is shared among the threads too.
+    const std::unique_ptr<char[]> buffer(new char[size]);
     std::vector<year_job> jobs;
     for (int year = from; year <= to; ++year) {
         const auto i = static_cast<std::size_t>(year - from);
         const std::size_t room =
             starts[i + 1] - starts[i] -
             (combined && year + 1 == combined_from ? combined_header_bytes : 0);
-        jobs.push_back({year, std::span<char>(buffer.data() + starts[i], room), {}});
+        jobs.push_back({year, std::span<char>(buffer.get() + starts[i], room), {}});
     }
 
     gauss_table gauss_w{};
@@ -581,9 +584,12 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         for (const year_job& job : jobs)
             combined_days += job.year >= combined_from ? job.result.records : 0;
         const std::string header = combined_header(first_day, first_day + combined_days - 1);
-        std::memcpy(buffer.data() + header_at, header.data(), combined_header_bytes);
-        outputs.push_back(
-            {o.output, std::string_view(buffer).substr(header_at), combined_days, {}, false});
+        std::memcpy(buffer.get() + header_at, header.data(), combined_header_bytes);
+        outputs.push_back({o.output,
+                           std::string_view(buffer.get() + header_at, size - header_at),
+                           combined_days,
+                           {},
+                           false});
     }
 
     bool made_directory = false;
