@@ -18,6 +18,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace meanflux {
@@ -139,11 +140,13 @@ int parse_options(int argc, char** argv, std::FILE* out, std::FILE* err, build_o
     o.source = argv[optind];
     if (o.from != 0 && o.to != 0 && o.from > o.to)
         return usage_error(err, texts, "--from is after --to");
+    // Years before 1950 only go into yearly files: asked for without them, they are refused
+    // rather than left out unnoticed.
     if (o.yearly_dir == nullptr)
-        for (const int year : {o.from, o.to})
+        for (const auto& [name, year] : {std::pair{"--from ", o.from}, std::pair{"--to ", o.to}})
             if (year != 0 && year < first_combined_year) {
                 const std::string problem =
-                    std::to_string(year) +
+                    name + std::to_string(year) +
                     ": the combined file begins in 1950 at the earliest (day number 0); years "
                     "before 1950 need --yearly DIR";
                 return usage_error(err, texts, problem.c_str());
@@ -410,58 +413,64 @@ int processor_count() noexcept
     return n > 0 ? static_cast<int>(std::min(n, 64L)) : 1;
 }
 
-} // namespace
+// The years a build computes, and what the source holds around them.
+struct year_range {
+    int from = 0, to = 0;                    // the years computed
+    int first_held = 0, last_held = 0;       // the first and last years read that have days
+    int last_of_source = 0;                  // the source's last year; beyond every year when
+                                             // the source goes on after the years read
+    bool combined = false;                   // a combined file is written: a year from 1950 on
+    int combined_from = first_combined_year; // its first year
+};
 
-int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
+// Choose the years from the options and what the source holds, and check that each can be
+// computed as the yearly run computes it.
+//
+// Returns:  -1 to go on, or the exit status after a message.
+int choose_years(const build_options& o, const year_files& files, std::FILE* err, year_range& r)
 {
-    build_options o;
-    if (const int status = parse_options(argc, argv, out, err, o); status >= 0)
-        return status;
-
-    // The source: of a directory only the files of the years that can be needed are read.
-    const year_span wanted{o.from != 0 ? o.from - 1 : first_combined_year - 1,
-                           o.to != 0 ? o.to + 1 : 9999};
-    year_files files;
-    if (const int status = read_years(o.source, wanted, err, files); status >= 0)
-        return status;
-    // The years the source holds: those with days.
-    int first_held = 0, last_held = -1;
+    r.last_held = -1;
     for (int year = files.first_year; year < files.first_year + years_read(files); ++year)
         if (lines_of_year(files, year) > 0) {
-            first_held = first_held == 0 ? year : first_held;
-            last_held = year;
+            r.first_held = r.first_held == 0 ? year : r.first_held;
+            r.last_held = year;
         }
-    if (last_held < 0) {
+    if (r.last_held < 0) {
         std::fprintf(err, "%s: %s: no day of the years asked for\n", program, o.source);
         return exit_not_there;
     }
-
-    const int from = o.from != 0 ? o.from : std::max(first_held + 1, first_combined_year);
-    const int to = o.to != 0 ? o.to : std::min(last_held, last_run_year);
-    if (from - 1 < first_held || from - 1 > last_held) {
+    r.last_of_source = files.goes_on ? last_run_year + 2 : r.last_held;
+    r.from = o.from != 0 ? o.from : std::max(r.first_held + 1, first_combined_year);
+    r.to = o.to != 0 ? o.to : std::min(r.last_held, last_run_year);
+    if (r.from - 1 < r.first_held || r.from - 1 > r.last_held) {
         std::fprintf(err,
                      "%s: %s: no days of %d, the year before %d, which its means need\n",
                      program,
                      o.source,
-                     from - 1,
-                     from);
+                     r.from - 1,
+                     r.from);
         return exit_not_there;
     }
-    if (to > last_held || from > to) {
-        std::fprintf(err, "%s: %s: no days of %d\n", program, o.source, from > to ? from : to);
+    if (r.to > r.last_held || r.from > r.to) {
+        std::fprintf(
+            err, "%s: %s: no days of %d\n", program, o.source, r.from > r.to ? r.from : r.to);
         return exit_not_there;
     }
-    const bool directory = files.directory;
-    for (int year = from; year <= to; ++year) {
+    r.combined = r.to >= first_combined_year;
+    r.combined_from = std::max(r.from, first_combined_year);
+    if (!r.combined && o.output_given)
+        return usage_error(err, {program, usage, help}, "-o: the years built end before 1950");
+
+    for (int year = r.from; year <= r.to; ++year) {
         const std::string name =
-            directory ? yearly_file_name(o.source, year, ".dat") : std::string(o.source);
+            files.directory ? yearly_file_name(o.source, year, ".dat") : std::string(o.source);
         const auto lines = static_cast<int>(lines_of_year(files, year));
         if (lines == 0) {
             std::fprintf(err, "%s: %s: no lines; nothing written\n", program, name.c_str());
             return exit_not_there;
         }
         // The combined file holds every day from its first to its last.
-        if (year >= first_combined_year && year < to && lines < days_in_year(year)) {
+        if (year >= first_combined_year && year < r.to && lines < days_in_year(year)) {
             std::fprintf(err,
                          "%s: %s: %d lines for the %d days of %d: the combined file would lack "
                          "the days after them; nothing written\n",
@@ -473,65 +482,55 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
             return exit_not_there;
         }
     }
+    return -1;
+}
 
-    // The records: the years before 1950 first, then the combined file's header and its years,
-    // so that the combined file is one stretch of the buffer and each year's file another.
-    const int combined_from = std::max(from, first_combined_year);
-    const bool combined = to >= first_combined_year;
-    if (!combined && o.output_given)
-        return usage_error(err, {program, usage, help}, "-o: the years built end before 1950");
-    std::vector<std::size_t> starts; // where each year's records begin
-    std::size_t header_at = 0, size = 0;
-    for (int year = from; year <= to; ++year) {
-        if (combined && year == combined_from) {
-            header_at = size;
-            size += combined_header_bytes;
+// The records of every year in one block of memory: the years before 1950 first, then the
+// combined file's header line and its years, so that the combined file is one stretch of the
+// block and each year's file another.
+struct record_block {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+    std::size_t header_at = 0; // where the combined file begins
+    std::vector<year_job> jobs;
+};
+
+void lay_out_records(const year_files& files, const year_range& r, record_block& block)
+{
+    std::vector<std::size_t> rooms;
+    block.size = 0;
+    for (int year = r.from; year <= r.to; ++year) {
+        if (r.combined && year == r.combined_from) {
+            block.header_at = block.size;
+            block.size += combined_header_bytes;
         }
-        starts.push_back(size);
-        size += lines_of_year(files, year) *
-                static_cast<std::size_t>(record_bytes(day_number(1, 1, year)));
+        rooms.push_back(lines_of_year(files, year) *
+                        static_cast<std::size_t>(record_bytes(day_number(1, 1, year))));
+        block.size += rooms.back();
     }
-    starts.push_back(size);
     // Not filled first: each page is first touched by the thread that formats its records, so
     // that the kernel's handing out of fresh pages is shared among the threads too.
-    const std::unique_ptr<char[]> buffer(new char[size]);
-    std::vector<year_job> jobs;
-    for (int year = from; year <= to; ++year) {
-        const auto i = static_cast<std::size_t>(year - from);
-        const std::size_t room =
-            starts[i + 1] - starts[i] -
-            (combined && year + 1 == combined_from ? combined_header_bytes : 0);
-        jobs.push_back({year, std::span<char>(buffer.get() + starts[i], room), {}});
+    block.bytes.reset(new char[block.size]);
+    std::size_t at = 0;
+    for (int year = r.from; year <= r.to; ++year) {
+        if (r.combined && year == r.combined_from)
+            at += combined_header_bytes;
+        const std::size_t room = rooms[static_cast<std::size_t>(year - r.from)];
+        block.jobs.push_back({year, std::span<char>(block.bytes.get() + at, room), {}});
+        at += room;
     }
+}
 
-    gauss_table gauss_w{};
-    init_gauss_w(gauss_w);
-    distance_table distances{};
-    init_distance_table(distances);
-    compute_years(files.files, files.first_year, gauss_w, distances, jobs, processor_count());
-
-    for (const year_job& job : jobs) {
-        if (job.result.status != write_status::written) {
-            const std::string where =
-                directory ? yearly_file_name(o.source, job.year, ".dat") : std::string(o.source);
-            std::fprintf(err,
-                         "%s: %s: %d, day %d: a value does not fit its five columns; nothing "
-                         "written\n",
-                         program,
-                         where.c_str(),
-                         job.year,
-                         job.result.day + 1);
-            return exit_usage_or_file;
-        }
-    }
-
-    // Warnings, as the yearly runs would give them, once each.  The source's last year is
-    // short by nature: the warning about where its data end says what that means.
-    const int last_of_source = files.goes_on ? last_run_year + 2 : last_held;
-    if (directory)
-        for (int year = from - 1; year <= to + 1; ++year) {
+// The warnings that the yearly runs would give, once each.
+void warn(const build_options& o, const year_files& files, const year_range& r,
+          const std::vector<year_job>& jobs, std::FILE* err)
+{
+    // A directory's file short of days, before the source's last year, which is short by
+    // nature: the warning about where the data end says what that means for it.
+    if (files.directory)
+        for (int year = r.from - 1; year <= r.to + 1; ++year) {
             const auto lines = static_cast<int>(lines_of_year(files, year));
-            if (year >= first_held && year < last_of_source && lines != days_in_year(year))
+            if (year >= r.first_held && year < r.last_of_source && lines != days_in_year(year))
                 std::fprintf(err,
                              "%s: warning: %s: %d lines for the %d days of %d\n",
                              program,
@@ -540,17 +539,15 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
                              days_in_year(year),
                              year);
         }
-    if (to + 1 >= last_of_source) {
+    if (r.to + 1 >= r.last_of_source) {
         // The last day of data that the windows of the last year reach: in the year after it
-        // when the source goes on into that year.  (A short file before the source's last year
-        // had its own warning above.)
+        // when the source goes on into that year.
+        const auto last_line_of = [&](int year) {
+            return day_number(1, 1, year) + static_cast<int>(lines_of_year(files, year)) - 1;
+        };
         const int last_data =
-            lines_of_year(files, to + 1) > 0
-                ? day_number(1, 1, to + 1) + static_cast<int>(lines_of_year(files, to + 1)) - 1
-                : day_number(1, 1, to) + static_cast<int>(lines_of_year(files, to)) - 1;
-        const int last_record =
-            day_number(1, 1, to) + static_cast<int>(lines_of_year(files, to)) - 1;
-        if (last_data - window_reach < last_record)
+            lines_of_year(files, r.to + 1) > 0 ? last_line_of(r.to + 1) : last_line_of(r.to);
+        if (last_data - window_reach < last_line_of(r.to))
             std::fprintf(err,
                          "%s: warning: %s: the data end on %s; %s is the last day whose averaging "
                          "windows are complete, the means of the days after it are one-sided\n",
@@ -567,31 +564,14 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
                          program,
                          job.year,
                          job.result.undefined_days);
+}
 
-    // The outputs: the yearly files, then the combined file, whose header now has its range.
-    std::vector<output_plan> outputs;
-    if (o.yearly_dir != nullptr)
-        for (const year_job& job : jobs)
-            outputs.push_back({yearly_file_name(o.yearly_dir, job.year, "_m.dat"),
-                               std::string_view(job.records.data(), job.records.size()),
-                               job.result.records,
-                               {},
-                               false});
-    int combined_days = 0;
-    int first_day = 0;
-    if (combined) {
-        first_day = day_number(1, 1, combined_from);
-        for (const year_job& job : jobs)
-            combined_days += job.year >= combined_from ? job.result.records : 0;
-        const std::string header = combined_header(first_day, first_day + combined_days - 1);
-        std::memcpy(buffer.get() + header_at, header.data(), combined_header_bytes);
-        outputs.push_back({o.output,
-                           std::string_view(buffer.get() + header_at, size - header_at),
-                           combined_days,
-                           {},
-                           false});
-    }
-
+// Write the outputs into the yearly directory (made if missing) and the combined file, all or
+// nothing.
+//
+// Returns:  -1 when all are written, or the exit status after a message.
+int write_all(const build_options& o, std::vector<output_plan>& outputs, std::FILE* err)
+{
     bool made_directory = false;
     if (o.yearly_dir != nullptr) {
         if (::mkdir(o.yearly_dir, 0777) == 0) {
@@ -605,17 +585,84 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
             return exit_usage_or_file;
         }
     }
-    if (const int status = write_outputs(outputs, err); status >= 0) {
-        if (made_directory)
-            ::rmdir(o.yearly_dir); // only if nothing took its name in it
+    const int status = write_outputs(outputs, err);
+    if (status >= 0 && made_directory)
+        ::rmdir(o.yearly_dir); // gone again unless a file took its name in it
+    return status;
+}
+
+} // namespace
+
+int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
+{
+    build_options o;
+    if (const int status = parse_options(argc, argv, out, err, o); status >= 0)
         return status;
+
+    // The source: of a directory only the files of the years that can be needed are read.
+    const year_span wanted{o.from != 0 ? o.from - 1 : first_combined_year - 1,
+                           o.to != 0 ? o.to + 1 : 9999};
+    year_files files;
+    if (const int status = read_years(o.source, wanted, err, files); status >= 0)
+        return status;
+    year_range r;
+    if (const int status = choose_years(o, files, err, r); status >= 0)
+        return status;
+
+    // Every year computed, on every core.
+    record_block block;
+    lay_out_records(files, r, block);
+    gauss_table gauss_w{};
+    init_gauss_w(gauss_w);
+    distance_table distances{};
+    init_distance_table(distances);
+    compute_years(files.files, files.first_year, gauss_w, distances, block.jobs, processor_count());
+    for (const year_job& job : block.jobs)
+        if (job.result.status != write_status::written) {
+            const std::string where = files.directory ? yearly_file_name(o.source, job.year, ".dat")
+                                                      : std::string(o.source);
+            std::fprintf(err,
+                         "%s: %s: %d, day %d: a value does not fit its five columns; nothing "
+                         "written\n",
+                         program,
+                         where.c_str(),
+                         job.year,
+                         job.result.day + 1);
+            return exit_usage_or_file;
+        }
+    warn(o, files, r, block.jobs, err);
+
+    // The outputs: the yearly files, then the combined file, whose header now has its range.
+    std::vector<output_plan> outputs;
+    if (o.yearly_dir != nullptr)
+        for (const year_job& job : block.jobs)
+            outputs.push_back({yearly_file_name(o.yearly_dir, job.year, "_m.dat"),
+                               std::string_view(job.records.data(), job.records.size()),
+                               job.result.records,
+                               {},
+                               false});
+    const int first_day = day_number(1, 1, r.combined_from);
+    if (r.combined) {
+        int days = 0;
+        for (const year_job& job : block.jobs)
+            days += job.year >= r.combined_from ? job.result.records : 0;
+        const std::string header = combined_header(first_day, first_day + days - 1);
+        std::memcpy(block.bytes.get() + block.header_at, header.data(), combined_header_bytes);
+        outputs.push_back(
+            {o.output,
+             std::string_view(block.bytes.get() + block.header_at, block.size - block.header_at),
+             days,
+             {},
+             false});
     }
+    if (const int status = write_all(o, outputs, err); status >= 0)
+        return status;
 
     // The summary, unless standard output holds the combined file.
-    if (combined && std::strcmp(o.output, "-") == 0)
+    if (r.combined && std::strcmp(o.output, "-") == 0)
         return exit_ok;
     for (const output_plan& p : outputs) {
-        if (combined && &p == &outputs.back())
+        if (r.combined && &p == &outputs.back())
             std::fprintf(out,
                          "%s: %d days, %s to %s\n",
                          p.path.c_str(),

@@ -351,7 +351,8 @@ TEST(Build, Refusals)
         {{"--from", "1981", "--to", "1980", dir}, 2, "meanflux-build: --from is after --to"},
         {{"--from", "1949", dir},
          2,
-         "meanflux-build: 1949: the combined file begins in 1950 at the earliest (day number 0); "
+         "meanflux-build: --from 1949: the combined file begins in 1950 at the earliest (day "
+         "number 0); "
          "years before 1950 need --yearly DIR"},
         {{"-o", "x.dat", "--yearly", "y", "--to", "1949", dir},
          2,
