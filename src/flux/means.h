@@ -69,7 +69,8 @@ day_values day_fluxes(const daily_series& series, const gauss_table& gauss_w, in
 // Notes:    1. The sums are day_fluxes's: each formed term by term in ascending offset, every
 //              product rounded before it is added (no fused multiply-add).  Only the order in
 //              which the independent sums of different days advance changes: eight days are
-//              summed side by side, so that the processor works on eight chains at once.
+//              summed side by side, two in each of four vector registers (the same IEEE
+//              operation on each day), so that the processor works on several chains at once.
 //           2. A position that takes no part (a day without observation, or outside the loaded
 //              series) is not skipped but adds an exact +0.0 to a day's sums: its flux counts
 //              as +0.0 and its weight as +0.0 (the weight times 0.0, weights being positive and

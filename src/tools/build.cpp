@@ -618,7 +618,8 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     init_distance_table(distances);
     compute_years(files.files, files.first_year, gauss_w, distances, block.jobs, processor_count());
     for (const year_job& job : block.jobs)
-        if (job.result.status != write_status::written) {
+        if (job.result.status != write_status::written ||
+            static_cast<std::size_t>(job.result.bytes) != job.records.size()) {
             const std::string where = files.directory ? yearly_file_name(o.source, job.year, ".dat")
                                                       : std::string(o.source);
             std::fprintf(err,
