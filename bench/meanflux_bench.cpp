@@ -6,6 +6,7 @@
 #include "sources/daily_line.h"
 #include "sources/source.h"
 #include "yearly/writer.h"
+#include "yearly/years.h"
 
 #include <meanflux/meanflux.h>
 
@@ -19,6 +20,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -104,6 +106,28 @@ void BM_DayFluxesOfAYear(benchmark::State& state)
 }
 BENCHMARK(BM_DayFluxesOfAYear);
 
+// The same means, all days of the year at once, eight side by side.
+void BM_YearFluxesOfAYear(benchmark::State& state)
+{
+    gauss_table gauss_w{};
+    init_gauss_w(gauss_w);
+    static daily_series series;
+    static given_days given;
+    const std::string a = data().path(1979, ".dat"), b = data().path(1980, ".dat"),
+                      c = data().path(1981, ".dat");
+    if (load_year_files(1980, {a.c_str(), b.c_str(), c.c_str()}, series, given).status !=
+        load_status::loaded)
+        std::abort();
+    distance_pass(series);
+    std::array<day_values, 366> values{};
+    for (auto _ : state) {
+        year_fluxes(series, gauss_w, 365, values);
+        benchmark::DoNotOptimize(values.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 366);
+}
+BENCHMARK(BM_YearFluxesOfAYear);
+
 void BM_YearlyComputation(benchmark::State& state)
 {
     for (auto _ : state)
@@ -138,6 +162,69 @@ void BM_YearlyComputationInMemory(benchmark::State& state)
     }
 }
 BENCHMARK(BM_YearlyComputationInMemory)->Unit(benchmark::kMicrosecond);
+
+// The archive's daily index files of 1949 to 2018, read and converted as meanflux-build does.
+struct archive_years {
+    std::vector<double> flux_adj;
+    std::vector<int> flux_qual;
+    std::vector<activity_text> activity;
+    std::vector<index_file> files;
+    std::vector<std::size_t> lines;
+    archive_years()
+    {
+        std::vector<std::size_t> starts;
+        for (int y = 1949; y <= 2018; ++y) {
+            starts.push_back(flux_adj.size());
+            std::ifstream f(daily_file(y), std::ios::binary);
+            for (std::string line; std::getline(f, line);) {
+                double flux = 0.0;
+                int qual = 0;
+                activity_text text;
+                (void)read_index_line(line.substr(0, 71), flux, qual, text);
+                flux_adj.push_back(flux);
+                flux_qual.push_back(qual);
+                activity.push_back(text);
+            }
+        }
+        starts.push_back(flux_adj.size());
+        for (std::size_t i = 0; i + 1 < starts.size(); ++i) {
+            const std::size_t count = starts[i + 1] - starts[i];
+            files.push_back({std::span<const double>(flux_adj).subspan(starts[i], count),
+                             std::span<const int>(flux_qual).subspan(starts[i], count),
+                             std::span<const activity_text>(activity).subspan(starts[i], count)});
+            lines.push_back(count);
+        }
+    }
+};
+
+// The records of 1950 to 2018 in memory, each year in its own window, on 1 or 2 threads: the
+// computation of meanflux-build on the archive, without reading or writing files.
+void BM_BuildYearsOfTheArchive(benchmark::State& state)
+{
+    static const archive_years archive;
+    gauss_table gauss_w{};
+    init_gauss_w(gauss_w);
+    distance_table distances{};
+    init_distance_table(distances);
+    std::vector<char> records(69 * 366 * 49);
+    std::vector<year_job> jobs;
+    std::size_t at = 0;
+    for (int y = 1950; y <= 2018; ++y) {
+        const std::size_t room = archive.lines[static_cast<std::size_t>(y - 1949)] * 49;
+        jobs.push_back({y, std::span<char>(records.data() + at, room), {}});
+        at += room;
+    }
+    for (auto _ : state) {
+        compute_years(
+            archive.files, 1949, gauss_w, distances, jobs, static_cast<int>(state.range(0)));
+        for (const year_job& job : jobs)
+            if (job.result.status != write_status::written)
+                state.SkipWithError("a year was not computed");
+        benchmark::DoNotOptimize(records.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 69);
+}
+BENCHMARK(BM_BuildYearsOfTheArchive)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LookupInACombinedFile(benchmark::State& state)
 {

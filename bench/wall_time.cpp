@@ -2,10 +2,11 @@
 // runs the first, then the second, so that both meet the same machine state.  Prints the median
 // of each and their ratio.
 //
-//   wall_time [--remove FILE] RUNS STDIN_FILE COMMAND_A... -- COMMAND_B...
+//   wall_time [--quiet] [--remove FILE] RUNS STDIN_FILE COMMAND_A... -- COMMAND_B...
 //
-// Both commands read STDIN_FILE as standard input and write to /dev/null.  With --remove, FILE
-// is removed (untimed) before every run of the first command, so that each run creates it.
+// Both commands read STDIN_FILE as standard input and write to /dev/null, with --quiet their
+// standard error too.  With --remove, FILE is removed (untimed) before every run of the first
+// command, so that each run creates it.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,12 +23,16 @@ extern char** environ;
 
 namespace {
 
+bool quiet = false; // standard error to /dev/null as well
+
 double run_once(std::vector<char*>& argv, const char* input)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, input, O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (quiet)
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
@@ -56,6 +61,11 @@ double median(std::vector<double> v)
 int main(int argc, char** argv)
 {
     const char* remove = nullptr;
+    if (argc > 1 && std::strcmp(argv[1], "--quiet") == 0) {
+        quiet = true;
+        --argc;
+        ++argv;
+    }
     if (argc > 2 && std::strcmp(argv[1], "--remove") == 0) {
         remove = argv[2];
         argc -= 2;
@@ -63,7 +73,7 @@ int main(int argc, char** argv)
     }
     if (argc < 6) {
         std::fprintf(stderr,
-                     "usage: wall_time [--remove FILE] RUNS STDIN_FILE COMMAND_A... -- "
+                     "usage: wall_time [--quiet] [--remove FILE] RUNS STDIN_FILE COMMAND_A... -- "
                      "COMMAND_B...\n");
         return 2;
     }

@@ -6,6 +6,8 @@
 
 #include <meanflux/calendar.h>
 
+#include <array>
+
 namespace meanflux {
 
 // Eccentricity of the Earth's orbit.
@@ -31,6 +33,15 @@ inline constexpr double t_peri = static_cast<double>(day_number(4, 1, 1950)) + 0
 //           each operation rounded to double in that order.  M is not reduced to one revolution.
 double dist_factor(int t) noexcept;
 
+// The Sun-Earth distance of every series position: entry t is dist_factor(t).  It depends on
+// the position alone, so one table serves the three-year window of every year.
+using distance_table = std::array<double, MAX_DAYS>;
+
+// Fill the distance table.
+//
+// Returned: table  table[t] = dist_factor(t) for t = 0 to MAX_DAYS - 1, bit for bit
+void init_distance_table(distance_table& table) noexcept;
+
 // Observed flux of every position of the series.
 //
 // Given and returned:
@@ -38,5 +49,12 @@ double dist_factor(int t) noexcept;
 //                   to series_len - 1, whatever the day's qualifier
 // Notes:    Two divisions by r, not one by r * r: the two can differ in the last place.
 void distance_pass(daily_series& series) noexcept;
+
+// The same, with the distances taken from a table.
+//
+// Given:    table   from init_distance_table
+// Given and returned:
+//           series  as distance_pass(series), bit for bit
+void distance_pass(daily_series& series, const distance_table& table) noexcept;
 
 } // namespace meanflux

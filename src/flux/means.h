@@ -6,6 +6,7 @@
 #include "input/daily_series.h"
 
 #include <array>
+#include <span>
 
 namespace meanflux {
 
@@ -57,5 +58,32 @@ struct day_values {
 //           5. A day outside the series (p beyond series_len) reports zero fluxes.
 day_values day_fluxes(const daily_series& series, const gauss_table& gauss_w, int year_offset,
                       int n) noexcept;
+
+// Fluxes and centred means of the first days of the given year, all at once.
+//
+// Given:    series       the loaded series, with flux_obs from distance_pass
+//           gauss_w      the Gaussian weights
+//           year_offset  series position of 1 January of the given year (0..MAX_DAYS)
+// Returned: values       values[n] = day_fluxes(series, gauss_w, year_offset, n) bit for bit,
+//                        for n = 0 to values.size() - 1
+// Notes:    1. The sums are day_fluxes's: each formed term by term in ascending offset, every
+//              product rounded before it is added (no fused multiply-add).  Only the order in
+//              which the independent sums of different days advance changes: eight days are
+//              summed side by side, two in each of four vector registers (the same IEEE
+//              operation on each day), so that the processor works on several chains at once.
+//           2. A position that takes no part (a day without observation, or outside the loaded
+//              series) is not skipped but adds an exact +0.0 to a day's sums: its flux counts
+//              as +0.0 and its weight as +0.0 (the weight times 0.0, weights being positive and
+//              finite).  Adding +0.0 leaves every double unchanged, bit for bit, except -0.0,
+//              which it turns into +0.0; and no sum is ever -0.0: it starts at +0.0, and a sum
+//              of two doubles is -0.0 only when both are -0.0.  So each sum takes the same
+//              values as when the position is skipped.  The flux of such a position is never
+//              read, so one that is not finite cannot turn the sums into NaN.
+//           3. The arithmetic total, 1.0 added once per observed day, is a whole number of at
+//              most 163 and exact at every step: it is the count of observed days.
+//           4. A Gaussian window in which every position takes part has as total the sum of all
+//              421 weights, formed once, in the same order.
+void year_fluxes(const daily_series& series, const gauss_table& gauss_w, int year_offset,
+                 std::span<day_values> values) noexcept;
 
 } // namespace meanflux

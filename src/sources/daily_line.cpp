@@ -3,7 +3,6 @@
 #include <meanflux/calendar.h>
 
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -47,22 +46,6 @@ bool all_digits(std::string_view text) noexcept
 }
 
 } // namespace
-
-bool format_fixed_1(double value, std::span<char> field) noexcept
-{
-    if (!std::isfinite(value))
-        return false;
-    char digits[32];
-    const auto [end, error] =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 1);
-    const std::size_t length = static_cast<std::size_t>(end - digits);
-    if (error != std::errc{} || length > field.size())
-        return false;
-    const std::size_t pad = field.size() - length;
-    std::memset(field.data(), ' ', pad);
-    std::memcpy(field.data() + pad, digits, length);
-    return true;
-}
 
 bool format_daily_line(const daily_values& v, std::span<char, daily_line_length> line) noexcept
 {

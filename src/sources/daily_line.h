@@ -2,6 +2,8 @@
 // the published sources hold them in.
 #pragma once
 
+#include "record/format.h"
+
 #include <array>
 #include <cstddef>
 #include <span>
@@ -52,19 +54,10 @@ struct daily_values {
 //             7-10 Bartels rotation; 11-12 its day; 13-28 the eight Kp in tenths, two each;
 //             29-31 their sum; 32-55 the eight ap, three each; 56-58 Ap; 59-61 Cp ("%3.1f");
 //             62 C9; 63-65 sunspot number; 66-70 flux ("%5.1f"); 71 the qualifier.
-//           Whole numbers are right-aligned and padded with blanks, as "%Nd" writes them.
+//           Whole numbers are right-aligned and padded with blanks, as "%Nd" writes them; the
+//           reals are written by format_fixed_1 (record/format.h), as the records are.
 [[nodiscard]] bool format_daily_line(const daily_values& v,
                                      std::span<char, daily_line_length> line) noexcept;
-
-// Write a real number as "%W.1f" would, into exactly `width` characters.
-//
-// Given:    value  a finite number that needs at most `width` characters with one decimal
-//           width  the field's width
-// Returned: field  the characters, right-aligned, padded with blanks
-// Returns:  true; false when the value does not fit (or is not finite).
-// Notes:    std::to_chars with fixed notation and precision 1 rounds as printf does; the tests
-//           compare the two over every tenth from 0.0 to 999.9 and over random values.
-[[nodiscard]] bool format_fixed_1(double value, std::span<char> field) noexcept;
 
 // A whole number written with an optional minus sign and decimal digits, nothing else.
 //

@@ -8,9 +8,10 @@
 //
 // Each published format has its own reader (sources/gfz.h, sources/celestrak.h), which knows its
 // format by the file's first line; read_source() recognises the format and calls the reader.  A
-// reader of another kind of source fills the same source_days: the lines of yearly daily index
-// files that already exist, say, each as its file has it (`length` is then that line's length,
-// not always 71) with the date that its place in its year's file gives.
+// directory of yearly daily index files that already exist is a source too
+// (sources/yearly_files.h): its days are the files' lines, each as its file has it (`length` is
+// then that line's length, up to 71, not always 71), with the date that its place in its year's
+// file gives.  read_source_at() takes any of them.
 #pragma once
 
 #include "sources/daily_line.h"
@@ -24,8 +25,9 @@ namespace meanflux {
 
 enum class source_format {
     unknown,
-    gfz_potsdam, // Kp_ap_Ap_SN_F107_since_1932.txt of GFZ Potsdam, or an excerpt of it
-    celestrak,   // SW-All.csv of CelesTrak
+    gfz_potsdam,  // Kp_ap_Ap_SN_F107_since_1932.txt of GFZ Potsdam, or an excerpt of it
+    celestrak,    // SW-All.csv of CelesTrak
+    yearly_files, // a directory of yearly daily index files <yyyy>.dat
 };
 
 // One day of a source.
@@ -38,7 +40,9 @@ struct source_day {
     std::size_t length; // characters of the line, without its line end
 };
 
-// The days of a source, in calendar order, one for every day from the first to the last.
+// The days of a source, in calendar order, one for every day from the first to the last; from a
+// directory of yearly files, one for every line of its files, so that a file short of lines
+// leaves the days after its last line out.
 struct source_days {
     source_format format = source_format::unknown;
     // The daily index lines of all days, in order, each followed by LF: the bytes of a yearly
@@ -103,6 +107,13 @@ struct source_problem {
     long line = 0;        // the line at fault, counted from 1; 0 for the file as a whole
     std::string what;     // what is wrong with it
     int error_number = 0; // errno, for cannot_read
+    std::string file;     // the file at fault, when it is one of a directory's files
+};
+
+// Years of a source to read: from `first` to `last`, both included.
+struct year_span {
+    int first = 0;
+    int last = 9999;
 };
 
 // What a file of neither format is told: what each format is expected to look like.
@@ -143,6 +154,17 @@ inline constexpr const char* not_a_source =
 // Notes:    At most max_source_bytes are read, so an endless input costs no more than that.
 [[nodiscard]] source_status read_source_file(const char* name, source_days& source,
                                              source_problem& problem);
+
+// Read a source of any kind: a directory of yearly daily index files, or a published file.
+//
+// Given:    path     the directory or file
+//           years    the years wanted: of a directory only their files are read; a published
+//                    file is read and checked whole, and all its days are kept
+// Returned: source   as read_yearly_files or read_source_file
+//           problem  as they give it
+// Returns:  as read_yearly_files for a directory, as read_source_file otherwise.
+[[nodiscard]] source_status read_source_at(const char* path, year_span years, source_days& source,
+                                           source_problem& problem);
 
 // What the readers share.
 

@@ -4,6 +4,7 @@
 
 #include <meanflux/calendar.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -17,16 +18,22 @@ calendar_anchors anchors_of(int y) noexcept
 }
 
 write_status format_records(calendar_anchors anchors, const daily_series& series,
-                            const gauss_table& gauss_w, const given_days& given,
-                            year_records& records, write_result& result) noexcept
+                            const gauss_table& gauss_w, std::span<const activity_text> activity,
+                            std::span<char> records, write_result& result) noexcept
 {
-    record_buffer record{};
+    // A year's days at once; days past a year's length (no loaded file has them) one by one.
+    std::array<day_values, max_year_days> values;
+    const std::size_t at_once = std::min(values.size(), activity.size());
+    year_fluxes(
+        series, gauss_w, anchors.year_offset, std::span<day_values>(values.data(), at_once));
+    record_buffer record;
     std::size_t used = 0;
-    for (int n = 0; n < given.count; ++n) {
+    for (std::size_t i = 0; i < activity.size(); ++i) {
+        const int n = static_cast<int>(i);
         const int day = anchors.first_day + n;
-        const day_values values = day_fluxes(series, gauss_w, anchors.year_offset, n);
-        const int length =
-            format_record(record, day, given.activity[static_cast<std::size_t>(n)], values);
+        const day_values v =
+            i < at_once ? values[i] : day_fluxes(series, gauss_w, anchors.year_offset, n);
+        const int length = format_record(record, day, activity[i], v);
         const auto size = static_cast<std::size_t>(length);
         if (length != record_bytes(day) || size > records.size() - used) {
             result.day = n;
@@ -35,12 +42,25 @@ write_status format_records(calendar_anchors anchors, const daily_series& series
         std::memcpy(records.data() + used, record.data(), size);
         used += size;
         ++result.records;
-        if (std::isnan(values.flux_obs) || std::isnan(values.flux_adj) ||
-            std::isnan(values.gauss_mean) || std::isnan(values.arith_mean))
+        if (std::isnan(v.flux_obs) || std::isnan(v.flux_adj) || std::isnan(v.gauss_mean) ||
+            std::isnan(v.arith_mean))
             ++result.undefined_days;
     }
     result.bytes = static_cast<int>(used);
     return write_status::written;
+}
+
+write_status format_records(calendar_anchors anchors, const daily_series& series,
+                            const gauss_table& gauss_w, const given_days& given,
+                            year_records& records, write_result& result) noexcept
+{
+    const auto count = static_cast<std::size_t>(std::clamp(given.count, 0, max_year_days));
+    return format_records(anchors,
+                          series,
+                          gauss_w,
+                          std::span<const activity_text>(given.activity.data(), count),
+                          records,
+                          result);
 }
 
 write_result write_mean_flux(int y, const char* ano_mean, const daily_series& series,

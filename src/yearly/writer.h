@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 
 namespace meanflux {
 
@@ -49,18 +50,26 @@ struct write_result {
 
 // Format the records of the given year's days.
 //
-// Given:    anchors  day number and series position of the year's first day
-//           series   the loaded series, with flux_obs from distance_pass
-//           gauss_w  the Gaussian weights
-//           given    the given year's days: one record each, with its activity text
-// Returned: records  the records, one after the other, each ended by CR LF
-//           result   records, bytes and undefined_days; day on failure
-// Returns:  written, or record_too_wide.
-// Notes:    Every record has the length record_bytes gives for its day: a value that would
-//           need more than five columns stops the formatting.  Values from a loaded series
-//           always fit (see lowest_flux and highest_flux); the check keeps a series made
-//           otherwise from giving a record out of its layout.  No file system, no global
-//           state, no allocation.
+// Given:    anchors   day number and series position of the year's first day
+//           series    the loaded series, with flux_obs from distance_pass
+//           gauss_w   the Gaussian weights
+//           activity  the activity text of each line of the given year's file: one record each
+// Returned: records   the records, one after the other, each ended by CR LF
+//           result    records, bytes and undefined_days; day on failure
+// Returns:  written, or record_too_wide (also when `records` has no room for the next record).
+// Notes:    1. Every record has the length record_bytes gives for its day: a value that would
+//              need more than five columns stops the formatting.  Values from a loaded series
+//              always fit (see lowest_flux and highest_flux); the check keeps a series made
+//              otherwise from giving a record out of its layout.
+//           2. The values are those of day_fluxes, computed for all days at once (year_fluxes).
+//           3. No file system, no global state, no allocation: several threads may format
+//              years at once, each with its own series and records.
+[[nodiscard]] write_status format_records(calendar_anchors anchors, const daily_series& series,
+                                          const gauss_table& gauss_w,
+                                          std::span<const activity_text> activity,
+                                          std::span<char> records, write_result& result) noexcept;
+
+// The same, for the given year's days as loaded, into the room of one year.
 [[nodiscard]] write_status format_records(calendar_anchors anchors, const daily_series& series,
                                           const gauss_table& gauss_w, const given_days& given,
                                           year_records& records, write_result& result) noexcept;
