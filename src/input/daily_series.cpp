@@ -1,8 +1,9 @@
 #include "input/daily_series.h"
 
+#include "io/file_handle.h"
+
 #include <array>
 #include <cerrno>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace meanflux {
@@ -127,45 +128,12 @@ load_result load_years(int y, const std::array<std::string_view, 3>& files, dail
 
 namespace {
 
-// A file descriptor open for reading, closed when its owner goes out of scope.
-class input_descriptor {
-  public:
-    // Open without waiting: opening a FIFO for reading would otherwise wait for a writer,
-    // forever if none comes.  Reading then waits for data as usual, and a FIFO without a
-    // writer reads as empty.
-    explicit input_descriptor(const char* name) noexcept
-        : fd_(::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK))
-    {
-        if (fd_ >= 0) {
-            const int flags = ::fcntl(fd_, F_GETFL);
-            if (flags == -1 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == -1) {
-                const int error_number = errno;
-                ::close(fd_);
-                fd_ = -1;
-                errno = error_number;
-            }
-        }
-    }
-    ~input_descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    input_descriptor(const input_descriptor&) = delete;
-    input_descriptor& operator=(const input_descriptor&) = delete;
-
-    int fd() const noexcept { return fd_; }
-
-  private:
-    int fd_;
-};
-
 // Read one file into the series, a piece at a time.
 load_status load_file(const char* name, year_loading& loading, daily_series& series,
                       load_result& result) noexcept
 {
     errno = 0;
-    const input_descriptor in(name);
+    const descriptor in(name, reading::in_order);
     if (in.fd() < 0) {
         result.error_number = errno;
         return load_status::cannot_open;

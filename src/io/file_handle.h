@@ -1,36 +1,40 @@
 // Ownership of open files, so that every path out of a function closes what it opened.
 #pragma once
 
-#include <cstdio>
+#include <cerrno>
 #include <fcntl.h>
-#include <memory>
 #include <unistd.h>
 
 namespace meanflux {
 
-struct file_closer {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+// How a file is to be read.
+enum class reading {
+    positioned, // at offsets (pread): a FIFO, which has none, fails at its first read (ESPIPE)
+    in_order,   // from start to end (read): a FIFO is read as its writer writes
 };
 
-// An input stream that is closed when its owner goes out of scope.  Streams that were written to
-// are closed explicitly instead, since only fclose can tell whether the last bytes reached the
-// file.
-using file_handle = std::unique_ptr<std::FILE, file_closer>;
-
-inline file_handle open_for_reading(const char* name) noexcept
-{
-    return file_handle(std::fopen(name, "r"));
-}
-
-// A file descriptor open for positioned reading (pread), closed when its owner goes out of
-// scope.  fd is negative when the file could not be opened (errno tells why).
-// Opening never waits: a FIFO without a writer opens at once, and since a FIFO cannot be read at
-// an offset its reads then fail (ESPIPE) instead of the open hanging.
+// A file descriptor open for reading, closed when its owner goes out of scope.  fd is negative
+// when the file could not be opened (errno tells why).
+//
+// Opening never waits: opening a FIFO for reading would otherwise wait for a writer, forever if
+// none comes.  Read in order, a FIFO without a writer then reads as an empty file; read at
+// offsets it fails at once.
 class descriptor {
   public:
-    explicit descriptor(const char* name) noexcept
-        : fd_(::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK))
-    {}
+    explicit descriptor(const char* name, reading way = reading::positioned) noexcept
+        : fd_(::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK))
+    {
+        if (fd_ < 0 || way == reading::positioned)
+            return;
+        // Reading in order waits for data again, as reading a pipe does.
+        const int flags = ::fcntl(fd_, F_GETFL);
+        if (flags == -1 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+            const int error_number = errno;
+            ::close(fd_);
+            fd_ = -1;
+            errno = error_number;
+        }
+    }
     ~descriptor()
     {
         if (fd_ >= 0)

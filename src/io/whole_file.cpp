@@ -1,5 +1,6 @@
 #include "io/whole_file.h"
 
+#include "io/file_handle.h"
 #include "io/output_file.h"
 
 #include <array>
@@ -12,26 +13,31 @@ whole_file_result read_whole_file(const char* name, std::size_t limit, std::stri
 {
     bytes.clear();
     whole_file_result result;
-    std::FILE* f = std::fopen(name, "rb");
-    if (f == nullptr) {
+    const descriptor in(name, reading::in_order);
+    if (!in) {
         result.status = whole_file_status::cannot_read;
         result.error_number = errno;
         return result;
     }
     std::array<char, 1 << 16> buf;
-    std::size_t n = 0;
-    while ((n = std::fread(buf.data(), 1, buf.size(), f)) > 0) {
-        if (n > limit - bytes.size()) {
+    for (;;) {
+        const ssize_t n = ::read(in.fd(), buf.data(), buf.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            result.status = whole_file_status::cannot_read;
+            result.error_number = errno;
+            break;
+        }
+        if (n == 0)
+            break;
+        const auto got = static_cast<std::size_t>(n);
+        if (got > limit - bytes.size()) {
             result.status = whole_file_status::too_large;
             break;
         }
-        bytes.append(buf.data(), n);
+        bytes.append(buf.data(), got);
     }
-    if (result.status == whole_file_status::read && std::ferror(f)) {
-        result.status = whole_file_status::cannot_read;
-        result.error_number = errno != 0 ? errno : EIO;
-    }
-    std::fclose(f);
     if (result.status != whole_file_status::read)
         bytes.clear();
     return result;

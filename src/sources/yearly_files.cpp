@@ -2,6 +2,7 @@
 
 #include "input/index_line.h"
 #include "input/line_cutter.h"
+#include "io/file_handle.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -48,37 +48,6 @@ class directory_listing {
 
   private:
     DIR* dir_;
-};
-
-// A file open for reading, closed when its owner goes out of scope.  Opening does not wait: a
-// FIFO without a writer reads as an empty file, one with a writer is read as it is written.
-class input_file {
-  public:
-    explicit input_file(const char* name) noexcept
-        : fd_(::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK))
-    {
-        if (fd_ >= 0) {
-            const int flags = ::fcntl(fd_, F_GETFL);
-            if (flags == -1 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == -1) {
-                const int error_number = errno;
-                ::close(fd_);
-                fd_ = -1;
-                errno = error_number;
-            }
-        }
-    }
-    ~input_file()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    input_file(const input_file&) = delete;
-    input_file& operator=(const input_file&) = delete;
-
-    int fd() const noexcept { return fd_; }
-
-  private:
-    int fd_;
 };
 
 std::string path_of(const char* directory, int year)
@@ -129,7 +98,7 @@ source_status read_year_file(const std::string& name, int year, source_days& sou
     // reuses the same memory.
     std::array<char, std::size_t{1} << 15> buffer;
     errno = 0;
-    const input_file in(name.c_str());
+    const descriptor in(name.c_str(), reading::in_order);
     if (in.fd() < 0)
         return cannot_read(name, errno, problem);
     year_reading r{year, days_in_year(year), {year, 1, 1}, {}};

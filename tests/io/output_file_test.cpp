@@ -246,3 +246,38 @@ TEST(OutputName, StandardOutputIsNamedInWords)
 
 } // namespace
 } // namespace meanflux::test
+
+namespace meanflux::test {
+namespace {
+
+TEST(ReadWholeFile, WhatEachKindOfInputGives)
+{
+    scratch_dir dir;
+    dir.write("small.dat", "two\nlines\n");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    std::filesystem::create_directory(dir / "folder");
+    struct Case {
+        std::filesystem::path name;
+        std::size_t limit;
+        whole_file_status status;
+        std::string bytes;
+        const char* what;
+    };
+    const Case cases[] = {
+        {dir / "small.dat", 100, whole_file_status::read, "two\nlines\n", "a regular file"},
+        {dir / "small.dat", 10, whole_file_status::read, "two\nlines\n", "exactly the limit"},
+        {dir / "small.dat", 9, whole_file_status::too_large, "", "one byte past the limit"},
+        {"/dev/zero", 1 << 20, whole_file_status::too_large, "", "an endless input"},
+        {dir / "fifo", 100, whole_file_status::read, "", "a FIFO nobody writes: empty, no wait"},
+        {dir / "folder", 100, whole_file_status::cannot_read, "", "a directory"},
+        {dir / "missing", 100, whole_file_status::cannot_read, "", "no such file"},
+    };
+    for (const auto& c : cases) {
+        std::string bytes = "earlier contents";
+        EXPECT_EQ(read_whole_file(c.name.c_str(), c.limit, bytes).status, c.status) << c.what;
+        EXPECT_EQ(bytes, c.bytes) << c.what;
+    }
+}
+
+} // namespace
+} // namespace meanflux::test

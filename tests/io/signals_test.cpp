@@ -6,12 +6,14 @@
 
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace meanflux::test {
@@ -147,10 +149,13 @@ constexpr unsigned long long bit(int sig)
 
 TEST(ProgramSignals, EveryProgramSetsItselfUp)
 {
-    // Each program is caught waiting (for its standard input, for a writer of its input FIFO,
-    // for room in its output pipe), and its signal dispositions are read.
+    // Each program is caught waiting (for its standard input, for data on its input FIFO, for
+    // room in its output pipe), and its signal dispositions are read.  The test holds the FIFO
+    // open for writing without writing, so that a program reading it waits for data.
     scratch_dir dir;
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    const int writer = ::open((dir / "fifo").c_str(), O_RDWR);
+    ASSERT_GE(writer, 0);
     dir.write("mean_flux.dat", "0000000000\r\n");
     std::vector<std::string> many_dates;
     for (int i = 0; i < 3000; ++i)
@@ -180,6 +185,7 @@ TEST(ProgramSignals, EveryProgramSetsItselfUp)
         EXPECT_NE(m.ignored & bit(SIGPIPE), 0u) << name << " ignores SIGPIPE";
         EXPECT_NE(m.ignored & bit(SIGXFSZ), 0u) << name << " ignores SIGXFSZ";
     }
+    ::close(writer);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"fifo", "mean_flux.dat"}));
 }
 
