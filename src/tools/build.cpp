@@ -1,6 +1,5 @@
 #include "tools/build.h"
 
-#include "io/output_file.h"
 #include "sources/daily_line.h"
 #include "sources/source.h"
 #include "sources/yearly_files.h"
@@ -337,73 +336,22 @@ struct output_plan {
     std::string path;
     std::string_view bytes;
     int days = 0;
-    output_file file;
-    bool begun = false;
 };
-
-void abandon_all(std::vector<output_plan>& outputs) noexcept
-{
-    for (output_plan& o : outputs)
-        if (o.begun) {
-            abandon_output(o.file);
-            o.begun = false;
-        }
-}
 
 // Write every output in full under its temporary name, then give each its name.
 //
 // Returns:  -1 when all are written, or the exit status after a message.
-int write_outputs(std::vector<output_plan>& outputs, std::FILE* err)
+int write_outputs(const std::vector<output_plan>& outputs, std::FILE* err)
 {
-    // A name taken by a directory would only show when the files take their names.
-    for (const output_plan& o : outputs) {
-        struct stat target {};
-        if (o.path != "-" && ::stat(o.path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
-            std::fprintf(
-                err, "%s: %s: cannot write: %s\n", program, o.path.c_str(), std::strerror(EISDIR));
-            return exit_usage_or_file;
-        }
-    }
-    for (output_plan& o : outputs) {
-        int error_number = begin_output(o.path.c_str(), o.file);
-        if (error_number == 0) {
-            o.begun = true;
-            errno = 0;
-            if (std::fwrite(o.bytes.data(), 1, o.bytes.size(), o.file.stream) != o.bytes.size() ||
-                std::fflush(o.file.stream) != 0)
-                error_number = errno != 0 ? errno : EIO;
-        }
-        if (error_number != 0) {
-            abandon_all(outputs);
-            std::fprintf(err,
-                         "%s: %s: cannot write: %s; nothing written\n",
-                         program,
-                         output_name_for_messages(o.path.c_str()),
-                         std::strerror(error_number));
-            return exit_usage_or_file;
-        }
-    }
-    for (std::size_t i = 0; i < outputs.size(); ++i) {
-        output_plan& o = outputs[i];
-        int error_number = 0;
-        o.begun = false;
-        if (finish_output(o.file, o.path.c_str(), error_number) != finish_status::done) {
-            abandon_all(outputs);
-            std::fprintf(err,
-                         "%s: %s: cannot write: %s\n",
-                         program,
-                         output_name_for_messages(o.path.c_str()),
-                         std::strerror(error_number));
-            if (i > 0)
-                std::fprintf(err,
-                             "%s: %s to %s were written; the later files were left as they were\n",
-                             program,
-                             output_name_for_messages(outputs.front().path.c_str()),
-                             outputs[i - 1].path.c_str());
-            return exit_usage_or_file;
-        }
-    }
-    return -1;
+    std::vector<file_to_write> files;
+    files.reserve(outputs.size());
+    for (const output_plan& o : outputs)
+        files.push_back({o.path.c_str(), {}, o.bytes});
+    const file_set_result written = write_files_together(files);
+    if (written.status == file_set_status::written)
+        return -1;
+    report_file_set_failure(err, program, files, written);
+    return exit_usage_or_file;
 }
 
 int processor_count() noexcept
@@ -569,7 +517,7 @@ void warn(const build_options& o, const year_files& files, const year_range& r,
 // nothing.
 //
 // Returns:  -1 when all are written, or the exit status after a message.
-int write_all(const build_options& o, std::vector<output_plan>& outputs, std::FILE* err)
+int write_all(const build_options& o, const std::vector<output_plan>& outputs, std::FILE* err)
 {
     bool made_directory = false;
     if (o.yearly_dir != nullptr) {
@@ -638,9 +586,7 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         for (const year_job& job : block.jobs)
             outputs.push_back({yearly_file_name(o.yearly_dir, job.year, "_m.dat"),
                                std::string_view(job.records.data(), job.records.size()),
-                               job.result.records,
-                               {},
-                               false});
+                               job.result.records});
     const int first_day = day_number(1, 1, r.combined_from);
     if (r.combined) {
         int days = 0;
@@ -651,9 +597,7 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         outputs.push_back(
             {o.output,
              std::string_view(block.bytes.get() + block.header_at, block.size - block.header_at),
-             days,
-             {},
-             false});
+             days});
     }
     if (const int status = write_all(o, outputs, err); status >= 0)
         return status;

@@ -1,6 +1,7 @@
 #include "tools/command_line.h"
 
 #include "input/digits.h"
+#include "io/output_file.h"
 #include "meanflux_version.h"
 
 #include <meanflux/calendar.h>
@@ -92,6 +93,33 @@ int show_version(std::FILE* out, std::FILE* err, const char* program) noexcept
         return exit_usage_or_file;
     }
     return exit_ok;
+}
+
+void report_file_set_failure(std::FILE* err, const char* program,
+                             std::span<const file_to_write> files,
+                             const file_set_result& result) noexcept
+{
+    const char* name = output_name_for_messages(files[result.file].name);
+    const char* reason = std::strerror(result.error_number);
+    switch (result.status) {
+    case file_set_status::written:
+        break;
+    case file_set_status::is_a_directory:
+        std::fprintf(err, "%s: %s: cannot write: %s\n", program, name, reason);
+        break;
+    case file_set_status::cannot_write:
+        std::fprintf(err, "%s: %s: cannot write: %s; nothing written\n", program, name, reason);
+        break;
+    case file_set_status::cannot_finish:
+        std::fprintf(err, "%s: %s: cannot write: %s\n", program, name, reason);
+        if (result.file > 0)
+            std::fprintf(err,
+                         "%s: %s to %s were written; the later files were left as they were\n",
+                         program,
+                         output_name_for_messages(files.front().name),
+                         output_name_for_messages(files[result.file - 1].name));
+        break;
+    }
 }
 
 int read_output_option(int argc, char** argv, const command_texts& texts, std::FILE* out,

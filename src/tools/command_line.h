@@ -1,8 +1,11 @@
 // What the companion commands share: exit statuses, dates on the command line, whole files.
 #pragma once
 
+#include "io/file_set.h"
 #include <cstddef>
+
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -41,6 +44,18 @@ struct command_texts {
 // Returns:  exit_ok, or exit_usage_or_file when it could not be written (a full or closed
 //           standard output).
 [[nodiscard]] int show_version(std::FILE* out, std::FILE* err, const char* program) noexcept;
+
+// Report, in the command's words, a set of files that could not all be written.
+//
+// Given:    err      where the message goes
+//           program  the command's name
+//           files    the set, as given to write_files_together
+//           result   what it returned (not `written`)
+// Notes:    One line naming the file and the reason; after a set left half done, a second line
+//           naming the files that took their new contents.
+void report_file_set_failure(std::FILE* err, const char* program,
+                             std::span<const file_to_write> files,
+                             const file_set_result& result) noexcept;
 
 // Read the options of a command whose only option is -o/--output FILE (and -h/--help,
 // --version).

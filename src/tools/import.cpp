@@ -1,6 +1,5 @@
 #include "tools/import.h"
 
-#include "io/output_file.h"
 #include "sources/daily_line.h"
 #include "sources/source.h"
 #include "tools/command_line.h"
@@ -69,8 +68,6 @@ struct year_file {
     std::size_t predicted = 0; // how many of them are predictions
     std::string before;        // lines of the days of the year before the source's first day
     std::string path;
-    output_file file;
-    bool begun = false; // its temporary file exists
 };
 
 // Split the days [0, end) of the years from `from` to `to` into one file per year.
@@ -97,15 +94,6 @@ std::vector<year_file> files_by_year(const source_days& source, std::size_t end,
         files.back().predicted += day.predicted ? 1 : 0;
     }
     return files;
-}
-
-void abandon_all(std::vector<year_file>& files) noexcept
-{
-    for (year_file& f : files)
-        if (f.begun) {
-            abandon_output(f.file);
-            f.begun = false;
-        }
 }
 
 int report_source_problem(std::FILE* err, const char* input, source_status status,
@@ -185,59 +173,15 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
                      std::strerror(errno));
         return exit_usage_or_file;
     }
-    // A name taken by a directory would only show when the files take their names, after some
-    // had already been replaced.
-    for (const year_file& f : files) {
-        struct stat target {};
-        if (::stat(f.path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
-            std::fprintf(
-                err, "%s: %s: cannot write: %s\n", program, f.path.c_str(), std::strerror(EISDIR));
-            return exit_usage_or_file;
-        }
-    }
-    // Every file is written in full under its temporary name, and flushed, so that a full disk
-    // shows before any file takes its name.
-    for (year_file& f : files) {
-        int error_number = begin_output(f.path.c_str(), f.file);
-        if (error_number == 0) {
-            f.begun = true;
-            const std::string_view bytes = lines_of(source, f.first, f.count);
-            errno = 0;
-            if (std::fwrite(f.before.data(), 1, f.before.size(), f.file.stream) !=
-                    f.before.size() ||
-                std::fwrite(bytes.data(), 1, bytes.size(), f.file.stream) != bytes.size() ||
-                std::fflush(f.file.stream) != 0)
-                error_number = errno != 0 ? errno : EIO;
-        }
-        if (error_number != 0) {
-            abandon_all(files);
-            std::fprintf(err,
-                         "%s: %s: cannot write: %s\n",
-                         program,
-                         f.path.c_str(),
-                         std::strerror(error_number));
-            return exit_usage_or_file;
-        }
-    }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        year_file& f = files[i];
-        int error_number = 0;
-        f.begun = false;
-        if (finish_output(f.file, f.path.c_str(), error_number) != finish_status::done) {
-            abandon_all(files);
-            std::fprintf(err,
-                         "%s: %s: cannot write: %s\n",
-                         program,
-                         f.path.c_str(),
-                         std::strerror(error_number));
-            if (i > 0)
-                std::fprintf(err,
-                             "%s: %s to %s were written; the later files were left as they were\n",
-                             program,
-                             files.front().path.c_str(),
-                             files[i - 1].path.c_str());
-            return exit_usage_or_file;
-        }
+    // Every file is written in full under its temporary name before any takes its name.
+    std::vector<file_to_write> set;
+    set.reserve(files.size());
+    for (const year_file& f : files)
+        set.push_back({f.path.c_str(), f.before, lines_of(source, f.first, f.count)});
+    if (const file_set_result written = write_files_together(set);
+        written.status != file_set_status::written) {
+        report_file_set_failure(err, program, set, written);
+        return exit_usage_or_file;
     }
 
     for (const year_file& f : files) {

@@ -161,7 +161,9 @@ TEST(Import, AFileThatCannotBeWrittenReplacesNone)
     };
     // 1979.dat needs 26 280 bytes, 1980.dat 26 352: a limit between them fails the second.
     const Case cases[] = {
-        {26300, nullptr, "meanflux-import: 1980.dat: cannot write: File too large\n"},
+        {26300,
+         nullptr,
+         "meanflux-import: 1980.dat: cannot write: File too large; nothing written\n"},
         {-1, "1981.dat", "meanflux-import: 1981.dat: cannot write: Is a directory\n"},
     };
     for (const auto& c : cases) {
