@@ -32,13 +32,17 @@ bool is_directory(const char* name) noexcept
     return std::strcmp(name, "-") != 0 && ::stat(name, &target) == 0 && S_ISDIR(target.st_mode);
 }
 
+// Write the piece whole; an empty piece (whose data may be null) writes nothing.
+bool write_piece(std::FILE* stream, std::string_view piece) noexcept
+{
+    return piece.empty() || std::fwrite(piece.data(), 1, piece.size(), stream) == piece.size();
+}
+
 // Write both pieces and flush them; 0 or the errno value of the failure.
 int write_pieces(std::FILE* stream, const file_to_write& f) noexcept
 {
     errno = 0;
-    if (std::fwrite(f.head.data(), 1, f.head.size(), stream) != f.head.size() ||
-        std::fwrite(f.body.data(), 1, f.body.size(), stream) != f.body.size() ||
-        std::fflush(stream) != 0)
+    if (!write_piece(stream, f.head) || !write_piece(stream, f.body) || std::fflush(stream) != 0)
         return errno != 0 ? errno : EIO;
     return 0;
 }
