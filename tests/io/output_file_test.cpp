@@ -1,3 +1,4 @@
+#include "io/file_set.h"
 #include "io/output_file.h"
 #include "io/pending_files.h"
 #include "io/whole_file.h"
@@ -276,6 +277,54 @@ TEST(ReadWholeFile, WhatEachKindOfInputGives)
         std::string bytes = "earlier contents";
         EXPECT_EQ(read_whole_file(c.name.c_str(), c.limit, bytes).status, c.status) << c.what;
         EXPECT_EQ(bytes, c.bytes) << c.what;
+    }
+}
+
+} // namespace
+} // namespace meanflux::test
+
+namespace meanflux::test {
+namespace {
+
+TEST(FileSet, AllOrNothing)
+{
+    scratch_dir dir;
+    dir.write("b.dat", "the user's earlier b\n");
+    std::filesystem::create_directory(dir / "taken");
+    const std::string a = (dir / "a.dat").string(), b = (dir / "b.dat").string();
+    const std::string taken = (dir / "taken").string(), nowhere = (dir / "no/such.dat").string();
+    struct Case {
+        std::vector<file_to_write> files;
+        file_set_status status;
+        std::size_t file;
+        const char* what;
+    };
+    const Case cases[] = {
+        {{{a.c_str(), "head ", "a"}, {b.c_str(), {}, "b"}},
+         file_set_status::written,
+         0,
+         "both written; an empty head writes nothing"},
+        {{{a.c_str(), {}, "A"}, {taken.c_str(), {}, "t"}},
+         file_set_status::is_a_directory,
+         1,
+         "a name taken by a directory"},
+        {{{a.c_str(), {}, "A"}, {nowhere.c_str(), {}, "n"}},
+         file_set_status::cannot_write,
+         1,
+         "a file that cannot be created"},
+    };
+    for (const auto& c : cases) {
+        dir.write("a.dat", "the user's earlier a\n");
+        dir.write("b.dat", "the user's earlier b\n");
+        const file_set_result r = write_files_together(c.files);
+        EXPECT_EQ(r.status, c.status) << c.what;
+        EXPECT_EQ(r.file, c.file) << c.what;
+        const bool written = c.status == file_set_status::written;
+        EXPECT_EQ(read_file(dir / "a.dat"), written ? "head a" : "the user's earlier a\n")
+            << c.what;
+        EXPECT_EQ(read_file(dir / "b.dat"), written ? "b" : "the user's earlier b\n") << c.what;
+        EXPECT_EQ(tree(dir.path()), (std::vector<std::string>{"a.dat", "b.dat", "taken/"}))
+            << c.what << ": no temporary file stays";
     }
 }
 
