@@ -174,8 +174,17 @@ TEST(ProgramSignals, EveryProgramSetsItselfUp)
     };
     for (const auto& c : cases) {
         background_program program(c.program, c.args, dir.path());
+        // The dispositions are set one after another: wait until the last one is there (or
+        // five seconds have passed), so that a program caught midway is not taken for one that
+        // misses some.
+        unsigned long long every_ending_signal = 0;
+        for (const int sig : ending_signals())
+            every_ending_signal |= bit(sig);
         signal_masks m;
-        for (int i = 0; i < 500 && (m.caught & bit(SIGTERM)) == 0; ++i) {
+        const unsigned long long ignored_ones = bit(SIGPIPE) | bit(SIGXFSZ);
+        for (int i = 0; i < 500 && ((m.caught & every_ending_signal) != every_ending_signal ||
+                                    (m.ignored & ignored_ones) != ignored_ones);
+             ++i) {
             program.still_running_after(0.01);
             m = masks_of(program.pid());
         }
