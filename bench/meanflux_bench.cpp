@@ -62,6 +62,16 @@ struct bench_data {
     {
         return (dir / (std::to_string(year) + suffix)).string();
     }
+    // The daily series of year y and its neighbours loaded from their files, fluxes referred
+    // to 1 AU.
+    void load_year(int y, daily_series& series, given_days& given) const
+    {
+        const std::string a = path(y - 1, ".dat"), b = path(y, ".dat"), c = path(y + 1, ".dat");
+        if (load_year_files(y, {a.c_str(), b.c_str(), c.c_str()}, series, given).status !=
+            load_status::loaded)
+            std::abort();
+        distance_pass(series);
+    }
     // The whole yearly computation of year y, from loading to the written file.
     void write_year(int y) const
     {
@@ -70,11 +80,7 @@ struct bench_data {
         static given_days given;
         static year_records records{};
         init_gauss_w(gauss_w);
-        const std::string a = path(y - 1, ".dat"), b = path(y, ".dat"), c = path(y + 1, ".dat");
-        if (load_year_files(y, {a.c_str(), b.c_str(), c.c_str()}, series, given).status !=
-            load_status::loaded)
-            std::abort();
-        distance_pass(series);
+        load_year(y, series, given);
         if (write_mean_flux(y, path(y, "_m.dat").c_str(), series, gauss_w, given, records).status !=
             write_status::written)
             std::abort();
@@ -93,12 +99,7 @@ void BM_DayFluxesOfAYear(benchmark::State& state)
     init_gauss_w(gauss_w);
     static daily_series series;
     static given_days given;
-    const std::string a = data().path(1979, ".dat"), b = data().path(1980, ".dat"),
-                      c = data().path(1981, ".dat");
-    if (load_year_files(1980, {a.c_str(), b.c_str(), c.c_str()}, series, given).status !=
-        load_status::loaded)
-        std::abort();
-    distance_pass(series);
+    data().load_year(1980, series, given);
     for (auto _ : state)
         for (int n = 0; n < 366; ++n)
             benchmark::DoNotOptimize(day_fluxes(series, gauss_w, 365, n));
@@ -113,12 +114,7 @@ void BM_YearFluxesOfAYear(benchmark::State& state)
     init_gauss_w(gauss_w);
     static daily_series series;
     static given_days given;
-    const std::string a = data().path(1979, ".dat"), b = data().path(1980, ".dat"),
-                      c = data().path(1981, ".dat");
-    if (load_year_files(1980, {a.c_str(), b.c_str(), c.c_str()}, series, given).status !=
-        load_status::loaded)
-        std::abort();
-    distance_pass(series);
+    data().load_year(1980, series, given);
     std::array<day_values, 366> values{};
     for (auto _ : state) {
         year_fluxes(series, gauss_w, 365, values);
