@@ -1,6 +1,6 @@
 // Benchmarks of the yearly computation and of the record lookup, on the real daily index files
 // of 1978 to 1982.
-#include "sources/daily_line.h"
+#include "daily/daily_line.h"
 #include "sources/source.h"
 #include "sources/years.h"
 #include "year_file.h"

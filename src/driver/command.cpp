@@ -2,7 +2,7 @@
 
 #include "driver/dialogue.h"
 #include "driver/run.h"
-#include "input/digits.h"
+#include "text/numbers.h"
 #include "tools/command_line.h"
 
 #include <cerrno>

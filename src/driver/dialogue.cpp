@@ -1,5 +1,8 @@
 #include "driver/dialogue.h"
 
+#include "daily/daily_year.h"
+#include "record/records.h"
+
 #include <cstdio>
 
 namespace meanflux {
@@ -70,10 +73,10 @@ void form_names(int y, year_files& files) noexcept
     if (y < first_year || y > last_year)
         return; // no names: they would not fit their room
     files.i_ano = y;
-    std::snprintf(files.ano.data(), files.ano.size(), "%.4d.dat", y);
-    std::snprintf(files.ano_bef.data(), files.ano_bef.size(), "%.4d.dat", (y - 1));
-    std::snprintf(files.ano_aft.data(), files.ano_aft.size(), "%.4d.dat", (y + 1));
-    std::snprintf(files.ano_mean.data(), files.ano_mean.size(), "%.4d_m.dat", y);
+    daily_file_path("", y).copy(files.ano.data(), files.ano.size() - 1);
+    daily_file_path("", y - 1).copy(files.ano_bef.data(), files.ano_bef.size() - 1);
+    daily_file_path("", y + 1).copy(files.ano_aft.data(), files.ano_aft.size() - 1);
+    mean_flux_file_path("", y).copy(files.ano_mean.data(), files.ano_mean.size() - 1);
 }
 
 void print_banner(std::FILE* out) noexcept

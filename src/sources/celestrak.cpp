@@ -1,6 +1,6 @@
 #include "sources/celestrak.h"
 
-#include "input/digits.h"
+#include "text/numbers.h"
 
 #include <meanflux/calendar.h>
 

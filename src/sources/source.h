@@ -12,8 +12,8 @@
 // reads any of them into the years a run computes.
 #pragma once
 
-#include "input/daily_year.h"
-#include "sources/daily_line.h"
+#include "daily/daily_line.h"
+#include "daily/daily_year.h"
 
 #include <cstddef>
 #include <string>

@@ -9,7 +9,7 @@
 // whatever their source.
 #pragma once
 
-#include "input/daily_year.h"
+#include "daily/daily_year.h"
 #include "sources/source.h"
 
 #include <vector>

@@ -1,8 +1,9 @@
 #include "tools/build.h"
 
 #include "cli/reports.h"
+#include "record/combined_file.h"
+#include "record/records.h"
 #include "sources/years.h"
-#include "tools/combine.h"
 #include "tools/command_line.h"
 #include "yearly/pipeline.h"
 
@@ -72,9 +73,6 @@ constexpr const char* default_output = "mean_flux.dat";
 constexpr int first_run_year = 1937;
 constexpr int last_run_year = 2099;
 constexpr int first_combined_year = 1950;
-
-// Bytes of the combined file's header line: two day numbers of five digits and CR LF.
-constexpr std::size_t combined_header_bytes = 12;
 
 // How far the Gaussian window reaches: the means of a day are complete when the source holds
 // every day up to this many days after it.
@@ -164,13 +162,6 @@ std::string iso_date(int day_number_of_day)
 {
     const date_record d = civil_date(day_number_of_day);
     return iso_date(static_cast<int>(d.year), static_cast<int>(d.month), static_cast<int>(d.day));
-}
-
-std::string yearly_file_name(const char* directory, int year, const char* suffix)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "%.4d%s", year, suffix);
-    return std::string(directory) + "/" + name;
 }
 
 // The name by which messages speak of the file of a year: a directory's file, or the source.
@@ -425,7 +416,7 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     std::vector<output_plan> outputs;
     if (o.yearly_dir != nullptr)
         for (const year_job& job : block.jobs)
-            outputs.push_back({yearly_file_name(o.yearly_dir, job.year, "_m.dat"),
+            outputs.push_back({mean_flux_file_path(o.yearly_dir, job.year),
                                std::string_view(job.records.data(), job.records.size()),
                                job.result.records});
     const int first_day = day_number(1, 1, r.combined_from);
@@ -433,7 +424,7 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         int days = 0;
         for (const year_job& job : block.jobs)
             days += job.year >= r.combined_from ? job.result.records : 0;
-        const std::string header = combined_header(first_day, first_day + days - 1);
+        const std::string header = combined_header_line(first_day, first_day + days - 1);
         std::memcpy(block.bytes.get() + block.header_at, header.data(), combined_header_bytes);
         outputs.push_back(
             {o.output,

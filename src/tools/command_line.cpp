@@ -1,8 +1,8 @@
 #include "tools/command_line.h"
 
-#include "input/digits.h"
 #include "io/output_file.h"
 #include "meanflux_version.h"
+#include "text/numbers.h"
 
 #include <meanflux/calendar.h>
 

@@ -1,6 +1,7 @@
 #include "tools/import.h"
 
-#include "sources/daily_line.h"
+#include "daily/daily_line.h"
+#include "daily/daily_year.h"
 #include "sources/source.h"
 #include "tools/command_line.h"
 
@@ -83,9 +84,7 @@ std::vector<year_file> files_by_year(const source_days& source, std::size_t end,
             year_file f;
             f.year = day.year;
             f.first = i;
-            char name[16];
-            std::snprintf(name, sizeof name, "%.4d.dat", day.year);
-            f.path = directory.empty() ? name : directory + "/" + name;
+            f.path = daily_file_path(directory, day.year);
             if (i == 0)
                 f.before = lines_before(day);
             files.push_back(std::move(f));

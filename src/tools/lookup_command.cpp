@@ -1,8 +1,8 @@
 #include "tools/lookup_command.h"
 
 #include "io/file_handle.h"
-#include "lookup/combined_file.h"
 #include "lookup/lookup_at.h"
+#include "record/combined_file.h"
 #include "tools/command_line.h"
 
 #include <meanflux/meanflux.h>
@@ -45,9 +45,6 @@ constexpr const char* help =
     "\n"
     "exit status: 0 every day found, 1 a day outside the file's range or without its\n"
     "record, 2 usage or file error\n";
-
-// The lookup looks for the end of the header line within this many bytes of the file's start.
-constexpr std::size_t header_search = 4096;
 
 // Column headings of the table and of the CSV rows.
 constexpr const char* table_heading = "date        Kp1  Kp2  Kp3  Kp4  Kp5  Kp6  Kp7  Kp8  Kp sum  "
@@ -98,20 +95,20 @@ void show(std::FILE* out, bool csv, const char* date, const double (&v)[14])
 // file is not read again whole, and not opened again.
 void explain_unusable(std::FILE* err, const char* file, int fd)
 {
-    std::array<char, header_search + 1> start{};
+    std::array<char, header_search_limit + 1> start{};
     ssize_t got = 0;
     do
         got = ::pread(fd, start.data(), start.size(), 0);
     while (got < 0 && errno == EINTR);
     if (got < 0)
         std::fprintf(err, "%s: %s: cannot read: %s\n", program, file, std::strerror(errno));
-    else if (static_cast<std::size_t>(got) > header_search &&
-             std::memchr(start.data(), '\n', header_search) == nullptr)
+    else if (static_cast<std::size_t>(got) > header_search_limit &&
+             std::memchr(start.data(), '\n', header_search_limit) == nullptr)
         std::fprintf(err,
                      "%s: %s: no line end in its first %zu bytes: not a combined mean-flux file\n",
                      program,
                      file,
-                     header_search);
+                     header_search_limit);
     else
         std::fprintf(err, "%s: %s: no day range in its header line\n", program, file);
 }

@@ -1,5 +1,6 @@
 #include "tools/plot.h"
 
+#include "cli/reports.h"
 #include "io/whole_file.h"
 #include "plot/chart.h"
 #include "plot/chart_days.h"
@@ -115,40 +116,6 @@ int read_options(int argc, char** argv, std::FILE* out, std::FILE* err, plot_opt
     return -1;
 }
 
-// Report a daily index file that cannot serve.  Returns exit_usage_or_file.
-int index_error(std::FILE* err, const index_result& r)
-{
-    const char* file = r.file.c_str();
-    switch (r.status) {
-    case index_status::cannot_read:
-        std::fprintf(err, "%s: %s: %s\n", program, file, std::strerror(r.error_number));
-        break;
-    case index_status::line_too_long:
-        std::fprintf(err,
-                     "%s: %s: line %ld is longer than %zu characters\n",
-                     program,
-                     file,
-                     r.line,
-                     max_index_line);
-        break;
-    case index_status::too_many_lines:
-        std::fprintf(err,
-                     "%s: %s: %ld lines for the %d days of %d\n",
-                     program,
-                     file,
-                     r.lines,
-                     is_leap_year(r.year) ? 366 : 365,
-                     r.year);
-        break;
-    case index_status::too_large:
-        std::fprintf(err, "%s: %s: larger than a yearly daily index file can be\n", program, file);
-        break;
-    case index_status::read:
-        break;
-    }
-    return exit_usage_or_file;
-}
-
 } // namespace
 
 int plot_main(int argc, char** argv, std::FILE* out, std::FILE* err)
@@ -205,8 +172,10 @@ int plot_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     if (options.index_dir != nullptr) {
         source.index_dir = *options.index_dir != '\0' ? options.index_dir : ".";
         if (const index_result r = mark_days_without_observation(source.index_dir, days);
-            r.status != index_status::read)
-            return index_error(err, r);
+            r.problem.status != daily_status::read) {
+            report_daily_problem(err, program, r.file, r.year, r.problem);
+            return exit_usage_or_file;
+        }
     }
     if (const int error_number = write_whole_file(options.output, chart_svg(days, source));
         error_number != 0) {

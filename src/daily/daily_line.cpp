@@ -1,4 +1,4 @@
-#include "sources/daily_line.h"
+#include "daily/daily_line.h"
 
 #include <meanflux/calendar.h>
 
@@ -35,16 +35,6 @@ void put_two_digits(int value, char* at) noexcept
     at[1] = static_cast<char>('0' + value % 10);
 }
 
-bool all_digits(std::string_view text) noexcept
-{
-    if (text.empty())
-        return false;
-    for (const char c : text)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
 } // namespace
 
 bool format_daily_line(const daily_values& v, std::span<char, daily_line_length> line) noexcept
@@ -57,55 +47,25 @@ bool format_daily_line(const daily_values& v, std::span<char, daily_line_length>
     put_two_digits(v.day, text + 4);
     bool fits =
         put_whole(v.rotation, line.subspan(6, 4)) && put_whole(v.rotation_day, line.subspan(10, 2));
+    constexpr auto kp_at = static_cast<std::size_t>(kp_text_first);
     for (std::size_t i = 0; i < 8; ++i)
-        fits = fits && put_whole(v.kp_tenths[i], line.subspan(12 + 2 * i, 2));
-    fits = fits && put_whole(v.kp_sum_tenths, line.subspan(28, 3));
+        fits = fits && put_whole(v.kp_tenths[i], line.subspan(kp_at + 2 * i, 2));
+    fits = fits && put_whole(v.kp_sum_tenths, line.subspan(kp_at + 16, 3));
     for (std::size_t i = 0; i < 8; ++i)
         fits = fits && put_whole(v.ap[i], line.subspan(31 + 3 * i, 3));
-    fits = fits && put_whole(v.ap_daily, line.subspan(55, 3));
+    fits = fits && put_whole(v.ap_daily, line.subspan(static_cast<std::size_t>(ap_text_first), 3));
     if (v.cp < 0.0)
         std::memset(text + 58, ' ', 3);
     else
         fits = fits && format_fixed_1(v.cp, line.subspan(58, 3));
     fits = fits && put_whole(v.c9, line.subspan(61, 1)) &&
            put_whole(v.sunspots, line.subspan(62, 3)) && v.flux >= 0.0 &&
-           format_fixed_1(v.flux, line.subspan(65, 5)) && v.qualifier >= 0 && v.qualifier <= 9;
-    text[70] = static_cast<char>('0' + (fits ? v.qualifier : 0));
+           format_fixed_1(v.flux,
+                          line.subspan(static_cast<std::size_t>(flux_first),
+                                       static_cast<std::size_t>(flux_last - flux_first + 1))) &&
+           v.qualifier >= 0 && v.qualifier <= 9;
+    text[qual_position] = static_cast<char>('0' + (fits ? v.qualifier : 0));
     return fits;
-}
-
-bool parse_whole_number(std::string_view text, int& value) noexcept
-{
-    const bool negative = !text.empty() && text.front() == '-';
-    if (negative)
-        text.remove_prefix(1);
-    if (!all_digits(text) || text.size() > 9)
-        return false;
-    int n = 0;
-    for (const char c : text)
-        n = n * 10 + (c - '0');
-    value = negative ? -n : n;
-    return true;
-}
-
-bool parse_decimal_number(std::string_view text, double& value) noexcept
-{
-    if (text.size() > 32)
-        return false;
-    std::string_view digits = text;
-    if (!digits.empty() && digits.front() == '-')
-        digits.remove_prefix(1);
-    const std::size_t point = digits.find('.');
-    if (!all_digits(digits.substr(0, point)) ||
-        (point != std::string_view::npos && !all_digits(digits.substr(point + 1))))
-        return false;
-    double v = 0.0;
-    const auto [end, error] =
-        std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::fixed);
-    if (error != std::errc{} || end != text.data() + text.size())
-        return false;
-    value = v;
-    return true;
 }
 
 calendar_date next_calendar_day(calendar_date date) noexcept

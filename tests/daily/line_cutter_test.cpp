@@ -1,4 +1,4 @@
-#include "input/line_cutter.h"
+#include "daily/line_cutter.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,8 @@ TEST(CutLine, EveryLineEndedByLFIsADay)
         {"a\rb\n", {"a\rb"}, "a lone CR is an ordinary character"},
         {"a\r\r\n", {"a\r"}, "CR before CR LF"},
         {"a\nb", {"a", "b"}, "a last line without line end is a day"},
-        {"a\nb\r", {"a", "b\r"}, "a CR at the very end is one of the line's characters"},
+        {"a\nb\r", {"a", "b"}, "a CR at the very end belongs to the line end"},
+        {"a\r", {"a"}, "a lone line with a CR at the very end"},
         {"", {}, "an empty file has no line"},
         {"\n\n", {"", ""}, "empty lines are lines"},
         {"\r\n", {""}, "an empty line with CR LF"},
@@ -83,6 +84,7 @@ TEST(CutLine, EveryLineEndedByLFIsADay)
         {long_line + "\n", {std::string(71, 'e')}, "the longest line"},
         {long_line + "\r\n" + "x", {std::string(71, 'e'), "x"}, "the longest line and CR LF"},
         {long_line, {std::string(71, 'e')}, "the longest line without line end"},
+        {long_line + "\r", {std::string(71, 'e')}, "the longest line and a CR at the very end"},
         {std::string(3, '\0') + "\n", {std::string(3, '\0')}, "a NUL is a character"},
     };
     for (const auto& c : cases)
@@ -110,7 +112,7 @@ TEST(CutLine, ALineLongerThanTheLongestIsRefused)
         {longest + "e\n", 1, "one character more"},
         {longest + "\rx\n", 1, "a CR not before the LF is a character"},
         {longest + "e", 1, "without line end"},
-        {longest + "\r", 1, "a CR at the very end counts"},
+        {longest + "e\r", 1, "one character more, with a CR at the very end"},
         {"a\nb\n" + longest + longest, 3, "the third line"},
     };
     for (const auto& c : cases)

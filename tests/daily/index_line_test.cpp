@@ -1,4 +1,4 @@
-#include "input/index_line.h"
+#include "daily/index_line.h"
 
 #include <gtest/gtest.h>
 
