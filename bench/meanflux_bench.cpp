@@ -232,7 +232,7 @@ std::string gfz_file_since_1932()
     }
     const std::size_t line_length = data.find('\n') + 1;
     calendar_date date{1932, 1, 1};
-    for (int n = 0; n < 34340; ++n, date = next_calendar_day(date)) {
+    for (int n = 0; n < 34340; ++n, date = next_day(date)) {
         std::string line = data.substr(n % (data.size() / line_length) * line_length, line_length);
         char head[80];
         std::snprintf(head,

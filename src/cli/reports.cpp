@@ -11,8 +11,7 @@ namespace {
 // The date of line `line` (from 1) of the file of `year`: line i is day i of the year.
 void print_date_of_line(std::FILE* err, int year, int line) noexcept
 {
-    const date_record d = civil_date(day_number(1, 1, year) + line - 1);
-    std::fprintf(err, "%04.0f-%02.0f-%02.0f", d.year, d.month, d.day);
+    std::fputs(iso_date(date_of_day(day_number(1, 1, year) + line - 1)).data(), err);
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "daily/daily_line.h"
 
-#include <meanflux/calendar.h>
-
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -66,37 +64,6 @@ bool format_daily_line(const daily_values& v, std::span<char, daily_line_length>
            v.qualifier >= 0 && v.qualifier <= 9;
     text[qual_position] = static_cast<char>('0' + (fits ? v.qualifier : 0));
     return fits;
-}
-
-calendar_date next_calendar_day(calendar_date date) noexcept
-{
-    if (date.day < days_in_month(date.month, date.year))
-        return {date.year, date.month, date.day + 1};
-    if (date.month < 12)
-        return {date.year, date.month + 1, 1};
-    return {date.year + 1, 1, 1};
-}
-
-bool follows(calendar_date previous, calendar_date date) noexcept
-{
-    const calendar_date next = next_calendar_day(previous);
-    return date.year == next.year && date.month == next.month && date.day == next.day;
-}
-
-std::string day_order_problem(calendar_date date, calendar_date previous)
-{
-    char text[128];
-    std::snprintf(text,
-                  sizeof text,
-                  "day %04d-%02d-%02d does not follow the day before it, %04d-%02d-%02d (a day "
-                  "missing, repeated or out of order)",
-                  date.year,
-                  date.month,
-                  date.day,
-                  previous.year,
-                  previous.month,
-                  previous.day);
-    return text;
 }
 
 } // namespace meanflux

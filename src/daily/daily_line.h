@@ -61,23 +61,4 @@ struct daily_values {
 [[nodiscard]] bool format_daily_line(const daily_values& v,
                                      std::span<char, daily_line_length> line) noexcept;
 
-// A date of the Gregorian calendar.
-struct calendar_date {
-    int year, month, day;
-};
-
-// The day after a date.
-//
-// Given:    date  a valid date
-// Returns:  the next day, by the full Gregorian rule: 28 February 2100 is followed by 1 March
-//           2100, since 2100 is not a leap year.
-[[nodiscard]] calendar_date next_calendar_day(calendar_date date) noexcept;
-
-// Whether `date` is the day after `previous`.
-[[nodiscard]] bool follows(calendar_date previous, calendar_date date) noexcept;
-
-// The refusal of a date that does not follow the day before it: "day 1980-01-03 does not follow
-// the day before it, 1980-01-01 (a day missing, repeated or out of order)".
-std::string day_order_problem(calendar_date date, calendar_date previous);
-
 } // namespace meanflux

@@ -70,7 +70,7 @@ answer_status read_answer(std::FILE* in, std::array<char, answer_room>& answer) 
 void form_names(int y, year_files& files) noexcept
 {
     files = year_files{};
-    if (y < first_year || y > last_year)
+    if (!is_run_year(y))
         return; // no names: they would not fit their room
     files.i_ano = y;
     daily_file_path("", y).copy(files.ano.data(), files.ano.size() - 1);
@@ -104,7 +104,7 @@ dialogue_status ask_year(std::FILE* in, std::FILE* out, year_files& files) noexc
         }
         if (std::sscanf(answer.data(), "%8d", &y) != 1)
             std::fputs(" invalid string \n", out);
-        else if (y < first_year || y > last_year)
+        else if (!is_run_year(y))
             std::fputs(" invalid year \n", out);
         else
             break;

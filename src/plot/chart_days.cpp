@@ -2,8 +2,6 @@
 
 #include "record/records.h"
 
-#include <meanflux/calendar.h>
-
 #include <memory>
 
 namespace meanflux {
@@ -34,7 +32,7 @@ index_result mark_days_without_observation(const std::string& dir, std::vector<c
 {
     const auto file = std::make_unique<daily_year>();
     for (std::size_t i = 0; i < days.size();) {
-        const int year = static_cast<int>(civil_date(days[i].day).year);
+        const int year = date_of_day(days[i].day).year;
         index_result result;
         result.year = year;
         result.file = daily_file_path(dir, year);
@@ -43,7 +41,7 @@ index_result mark_days_without_observation(const std::string& dir, std::vector<c
             return result;
         // Line n is the day first + n.
         const int first = day_number(1, 1, year);
-        for (; i < days.size() && static_cast<int>(civil_date(days[i].day).year) == year; ++i) {
+        for (; i < days.size() && date_of_day(days[i].day).year == year; ++i) {
             const long n = static_cast<long>(days[i].day) - first;
             if (n >= 0 && n < file->lines)
                 days[i].without_observation =

@@ -56,6 +56,9 @@ struct combined_header {
 //           taken as parse_combined_header takes them.
 [[nodiscard]] bool read_combined_header(int fd, combined_header& header) noexcept;
 
+// The first year a combined file can hold: its day numbers start with 0, 1 January 1950.
+inline constexpr int first_combined_year = 1950;
+
 // Bytes of the header line that meanflux-combine and meanflux-build write.
 inline constexpr std::size_t combined_header_bytes = 12;
 

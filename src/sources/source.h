@@ -161,6 +161,10 @@ inline constexpr const char* not_a_source =
 
 // What the readers share.
 
+// The refusal of a date that does not follow the day before it: "day 1980-01-03 does not follow
+// the day before it, 1980-01-01 (a day missing, repeated or out of order)".
+[[nodiscard]] std::string day_order_problem(calendar_date date, calendar_date previous);
+
 // Add a day: its line made from `values`, and LF.
 //
 // Given and returned:

@@ -69,11 +69,6 @@ constexpr const char* help =
 
 constexpr const char* default_output = "mean_flux.dat";
 
-// The years a yearly run accepts, and the first the combined file can hold (day number 0).
-constexpr int first_run_year = 1937;
-constexpr int last_run_year = 2099;
-constexpr int first_combined_year = 1950;
-
 // How far the Gaussian window reaches: the means of a day are complete when the source holds
 // every day up to this many days after it.
 constexpr int window_reach = gauss_half;
@@ -112,7 +107,7 @@ int parse_options(int argc, char** argv, std::FILE* out, std::FILE* err, build_o
         case opt_from:
         case opt_to: {
             int year = 0;
-            if (!parse_whole_number(optarg, year) || year < first_run_year || year > last_run_year)
+            if (!parse_run_year(optarg, year))
                 return usage_error(err,
                                    texts,
                                    (std::string(c == opt_from ? "--from " : "--to ") + optarg +
@@ -151,17 +146,10 @@ int parse_options(int argc, char** argv, std::FILE* out, std::FILE* err, build_o
     return -1;
 }
 
-std::string iso_date(int year, int month, int day)
+// A day number's date as YYYY-MM-DD.
+std::string iso_date_of(int day) noexcept
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-    return text;
-}
-
-std::string iso_date(int day_number_of_day)
-{
-    const date_record d = civil_date(day_number_of_day);
-    return iso_date(static_cast<int>(d.year), static_cast<int>(d.month), static_cast<int>(d.day));
+    return iso_date(date_of_day(day)).data();
 }
 
 // The name by which messages speak of the file of a year: a directory's file, or the source.
@@ -332,8 +320,8 @@ void warn(const build_options& o, const source_years& years, const year_range& r
                          "windows are complete, the means of the days after it are one-sided\n",
                          program,
                          o.source,
-                         iso_date(last_data).c_str(),
-                         iso_date(last_data - window_reach).c_str());
+                         iso_date_of(last_data).c_str(),
+                         iso_date_of(last_data - window_reach).c_str());
     }
     for (const year_job& job : jobs)
         if (job.result.undefined_days > 0)
@@ -443,8 +431,8 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
                          "%s: %d days, %s to %s\n",
                          p.path.c_str(),
                          p.days,
-                         iso_date(first_day).c_str(),
-                         iso_date(first_day + p.days - 1).c_str());
+                         iso_date_of(first_day).c_str(),
+                         iso_date_of(first_day + p.days - 1).c_str());
         else
             std::fprintf(out, "%s: %d days\n", p.path.c_str(), p.days);
     }

@@ -190,10 +190,8 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         if (!f.before.empty()) {
             const source_day& first = source.days[f.first];
             std::fprintf(out,
-                         " from %04d-%02d-%02d; the %zu days before them without data",
-                         first.year,
-                         first.month,
-                         first.day,
+                         " from %s; the %zu days before them without data",
+                         iso_date({first.year, first.month, first.day}).data(),
                          f.before.size() / (daily_line_length + 1));
         }
         std::fputc('\n', out);

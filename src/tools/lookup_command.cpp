@@ -117,8 +117,8 @@ void explain_unusable(std::FILE* err, const char* file, int fd)
 // follow each other and miss for the same reason are named in one line.
 struct missing_days {
     int result = mean_flux_found; // why they are missing; mean_flux_found when none are pending
-    civil_day first{};
-    civil_day last{};
+    calendar_date first{};
+    calendar_date last{};
 };
 
 // Name the pending missing days, if any, on `err`.
@@ -126,14 +126,10 @@ void report_missing(std::FILE* err, const char* file, missing_days& missing)
 {
     if (missing.result == mean_flux_found)
         return;
-    char first[date_text_room];
-    char last[date_text_room];
-    format_date(missing.first, first);
-    format_date(missing.last, last);
-    const bool one_day = !date_before(missing.first, missing.last);
-    std::fprintf(err, "%s: %s", program, first);
+    const bool one_day = missing.first == missing.last;
+    std::fprintf(err, "%s: %s", program, iso_date(missing.first).data());
     if (!one_day)
-        std::fprintf(err, "..%s", last);
+        std::fprintf(err, "..%s", iso_date(missing.last).data());
     if (missing.result == mean_flux_out_of_range)
         std::fprintf(err, ": outside the range of days of %s\n", file);
     else if (one_day)
@@ -146,7 +142,7 @@ void report_missing(std::FILE* err, const char* file, missing_days& missing)
 // Add a day that the file does not hold to the missing days, naming those pending before it
 // when it does not continue them.
 void add_missing(std::FILE* err, const char* file, missing_days& missing, int result,
-                 const civil_day& day)
+                 const calendar_date& day)
 {
     if (missing.result == result) {
         missing.last = day;
@@ -184,11 +180,11 @@ range_outcome look_up_range(int fd, const char* file, const date_range& range, r
     }
     range_outcome outcome = range_outcome::all_found;
     missing_days missing;
-    for (civil_day day = range.first;; day = next_day(day)) {
+    for (calendar_date day = range.first;; day = next_day(day)) {
         double values[14];
         for (double& v : values)
             v = std::nan("");
-        const int d = day_number(day.day, day.month, day.year);
+        const int d = day_number_of(day);
         const int result = d < header.first || d > header.last
                                ? mean_flux_out_of_range
                                : read_mean_flux_at(fd, day.day, day.month, day.year, values);
@@ -205,9 +201,7 @@ range_outcome look_up_range(int fd, const char* file, const date_range& range, r
             if (!shown.headed)
                 std::fputs(shown.csv ? csv_heading : table_heading, shown.out);
             shown.headed = true;
-            char text[date_text_room];
-            format_date(day, text);
-            show(shown.out, shown.csv, text, values);
+            show(shown.out, shown.csv, iso_date(day).data(), values);
             // A reader that has gone (or a full disk) ends the lookups: no later row could be
             // written either.
             if (std::ferror(shown.out)) {
@@ -215,7 +209,7 @@ range_outcome look_up_range(int fd, const char* file, const date_range& range, r
                 return range_outcome::output_failed;
             }
         }
-        if (!date_before(day, range.last))
+        if (!(day < range.last))
             break;
     }
     report_missing(err, file, missing);

@@ -82,7 +82,7 @@ int read_options(int argc, char** argv, std::FILE* out, std::FILE* err, plot_opt
     };
     optind = 0;
     for (int c; (c = getopt_long(argc, argv, "o:d:h", long_options, nullptr)) != -1;) {
-        civil_day date{};
+        calendar_date date{};
         switch (c) {
         case 'o':
             options.output = optarg;
@@ -92,11 +92,11 @@ int read_options(int argc, char** argv, std::FILE* out, std::FILE* err, plot_opt
             break;
         case 'f':
         case 't':
-            if (!parse_date(optarg, date)) {
+            if (!parse_iso_date(optarg, date)) {
                 const std::string problem = std::string("not a date (YYYY-MM-DD): ") + optarg;
                 return usage_error(err, texts, problem.c_str());
             }
-            (c == 'f' ? options.from : options.to) = day_number(date.day, date.month, date.year);
+            (c == 'f' ? options.from : options.to) = day_number_of(date);
             break;
         case 'h':
             return show_help(out, err, texts);

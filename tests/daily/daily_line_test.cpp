@@ -68,38 +68,5 @@ TEST(DailyLine, Columns)
     }
 }
 
-TEST(DailyLine, NextCalendarDay)
-{
-    struct Case {
-        calendar_date date, next;
-    };
-    constexpr Case cases[] = {
-        {{1980, 1, 31}, {1980, 2, 1}},
-        {{1980, 2, 28}, {1980, 2, 29}}, // leap year
-        {{1981, 2, 28}, {1981, 3, 1}},
-        {{1900, 2, 28}, {1900, 3, 1}},  // century year, not a leap year
-        {{2000, 2, 28}, {2000, 2, 29}}, // divisible by 400
-        {{2100, 2, 28}, {2100, 3, 1}},  // not a leap year either
-        {{2099, 12, 31}, {2100, 1, 1}},
-        {{1957, 9, 30}, {1957, 10, 1}},
-    };
-    for (const auto& c : cases) {
-        const calendar_date next = next_calendar_day(c.date);
-        EXPECT_EQ(next.year, c.next.year);
-        EXPECT_EQ(next.month, c.next.month);
-        EXPECT_EQ(next.day, c.next.day) << c.date.year << "-" << c.date.month << "-" << c.date.day;
-        EXPECT_TRUE(follows(c.date, c.next));
-        EXPECT_FALSE(follows(c.next, c.date));
-        EXPECT_FALSE(follows(c.date, c.date));
-    }
-    // 400 years of days: 146097 steps from 1 January 1900 lead to 1 January 2300.
-    calendar_date d{1900, 1, 1};
-    for (int i = 0; i < 146097; ++i)
-        d = next_calendar_day(d);
-    EXPECT_EQ(d.year, 2300);
-    EXPECT_EQ(d.month, 1);
-    EXPECT_EQ(d.day, 1);
-}
-
 } // namespace
 } // namespace meanflux::test
