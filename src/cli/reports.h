@@ -4,7 +4,7 @@
 
 #include "io/file_set.h"
 #include "io/whole_file.h"
-#include "sources/source.h"
+#include "sources/source_days.h"
 
 #include <cstdio>
 #include <span>
