@@ -67,6 +67,8 @@ int reference_space_weather(const mean_flux_table& table, int day, double second
     if (!std::isfinite(seconds))
         return mean_flux_out_of_range;
     const double shift = std::floor(seconds / 86400.0);
+    if (std::fabs(shift) > 1e8) // no table reaches so far, and no int holds it
+        return mean_flux_out_of_range;
     const int d = day + static_cast<int>(shift);
     const int interval =
         std::min(7, static_cast<int>(std::floor((seconds - shift * 86400.0) / 10800.0)));
