@@ -1,5 +1,6 @@
 #include "tools/build.h"
 
+#include "io/output_file.h"
 #include "sources/daily_line.h"
 #include "sources/source.h"
 #include "sources/yearly_files.h"
@@ -35,7 +36,8 @@ constexpr const char* help =
     "Make the combined mean-flux data file, which read_mean_flux and meanflux-lookup\n"
     "read, from a source of daily indices in one command.  SOURCE is one of:\n"
     "  - GFZ Potsdam's Kp_ap_Ap_SN_F107_since_1932.txt (or an excerpt of it);\n"
-    "  - CelesTrak's SW-All.csv (its observed days; predictions are left out);\n"
+    "  - CelesTrak's SW-All.csv (its observed days; predictions, which must come\n"
+    "    after the last observed day, are left out);\n"
     "  - a directory of yearly daily index files <yyyy>.dat.\n"
     "Every record is the one meanflux writes for its year from the daily index files\n"
     "that meanflux-import writes from the same source: each year is computed in its\n"
@@ -519,22 +521,20 @@ void warn(const build_options& o, const year_files& files, const year_range& r,
 // Returns:  -1 when all are written, or the exit status after a message.
 int write_all(const build_options& o, const std::vector<output_plan>& outputs, std::FILE* err)
 {
-    bool made_directory = false;
-    if (o.yearly_dir != nullptr) {
-        if (::mkdir(o.yearly_dir, 0777) == 0) {
-            made_directory = true;
-        } else if (errno != EEXIST) {
+    // A directory made here goes again, on a signal too, unless a file takes its name in it.
+    output_directory yearly;
+    if (o.yearly_dir != nullptr)
+        if (const int error_number = yearly.make(o.yearly_dir); error_number != 0) {
             std::fprintf(err,
                          "%s: %s: cannot create the directory: %s; nothing written\n",
                          program,
                          o.yearly_dir,
-                         std::strerror(errno));
+                         std::strerror(error_number));
             return exit_usage_or_file;
         }
-    }
     const int status = write_outputs(outputs, err);
-    if (status >= 0 && made_directory)
-        ::rmdir(o.yearly_dir); // gone again unless a file took its name in it
+    if (status < 0)
+        yearly.keep();
     return status;
 }
 
