@@ -150,6 +150,8 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
             return exit_usage_or_file;
         }
     }
+    if (from > to)
+        return usage_error(err, {program, usage, help}, "--from is after --to");
     if (argc - optind != 1)
         return usage_error(err, {program, usage, help}, "one input file is needed");
     const char* input = argv[optind];
