@@ -41,8 +41,8 @@ bool read_record(std::string_view line, chart_day& day)
     return true;
 }
 
-// The lines of a text: each up to its LF, a CR just before the LF taken off; a last line
-// without a line end counts too.
+// The lines of a text: each up to its LF, a CR just before the LF or at the very end taken off;
+// a last line without a line end counts too.
 std::vector<std::string_view> lines_of(std::string_view bytes)
 {
     std::vector<std::string_view> lines;
@@ -51,7 +51,7 @@ std::vector<std::string_view> lines_of(std::string_view bytes)
         if (end == std::string_view::npos)
             end = bytes.size();
         std::string_view line = bytes.substr(at, end - at);
-        if (end < bytes.size() && !line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         lines.push_back(line);
         at = end + 1;
