@@ -47,8 +47,9 @@ constexpr const char* help =
     "                           the years drawn: a day whose flux qualifier (column 71) is 3\n"
     "                           there, or whose flux field holds no number, had no\n"
     "                           observation; the observed flux then has a gap, and a marker\n"
-    "                           shows the value filled in from the J77 mean.  Without -d no\n"
-    "                           day is marked.\n"
+    "                           shows the value filled in from the J77 mean.  A day that\n"
+    "                           its file has no line for is not marked, and a warning says\n"
+    "                           how many there are.  Without -d no day is marked.\n"
     "      --from YYYY-MM-DD    draw the days from this date on\n"
     "      --to YYYY-MM-DD      draw the days up to this date\n"
     "  -h, --help               show this help\n"
@@ -204,9 +205,16 @@ int plot_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     chart_source source{input, ""};
     if (options.index_dir != nullptr) {
         source.index_dir = *options.index_dir != '\0' ? options.index_dir : ".";
-        if (const index_result r = mark_days_without_observation(source.index_dir, days);
-            r.status != index_status::read)
+        const index_result r = mark_days_without_observation(source.index_dir, days);
+        if (r.status != index_status::read)
             return index_error(err, r);
+        for (const uncovered_days& u : r.uncovered)
+            std::fprintf(err,
+                         "%s: warning: %s: no line for %ld of the days drawn: whether they "
+                         "were observed is unknown, they are not marked\n",
+                         program,
+                         u.file.c_str(),
+                         u.days);
     }
     if (const int error_number = write_whole_file(options.output, chart_svg(days, source));
         error_number != 0) {
