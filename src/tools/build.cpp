@@ -379,11 +379,14 @@ struct year_range {
 int choose_years(const build_options& o, const year_files& files, std::FILE* err, year_range& r)
 {
     r.last_held = -1;
-    for (int year = files.first_year; year < files.first_year + years_read(files); ++year)
-        if (lines_of_year(files, year) > 0) {
-            r.first_held = r.first_held == 0 ? year : r.first_held;
+    for (int year = files.first_year; year < files.first_year + years_read(files); ++year) {
+        // A directory's file is data the user gave, even empty: the yearly run takes it with a
+        // warning.  The data end with the last year that has days.
+        if (r.first_held == 0 && (files.directory || lines_of_year(files, year) > 0))
+            r.first_held = year;
+        if (lines_of_year(files, year) > 0)
             r.last_held = year;
-        }
+    }
     if (r.last_held < 0) {
         std::fprintf(err, "%s: %s: no day of the years asked for\n", program, o.source);
         return exit_not_there;
