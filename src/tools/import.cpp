@@ -169,6 +169,13 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         return exit_not_there;
     }
 
+    // No yearly file may be the source itself, through a link or another name.
+    std::vector<file_use> uses{{input, false}};
+    for (const year_file& f : files)
+        uses.push_back({f.path.c_str(), true});
+    if (refuse_file_clash(err, program, uses))
+        return exit_usage_or_file;
+
     // A directory made here goes again, on a signal too, unless a file takes its name in it.
     output_directory made;
     if (const int error_number = directory.empty() ? 0 : made.make(directory.c_str());

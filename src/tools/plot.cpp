@@ -203,8 +203,25 @@ int plot_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         return exit_not_there;
     }
     chart_source source{input, ""};
+    // The chart may not replace the file it draws, nor a daily index file it reads.
+    std::vector<std::string> index_files;
     if (options.index_dir != nullptr) {
         source.index_dir = *options.index_dir != '\0' ? options.index_dir : ".";
+        const std::string folder =
+            source.index_dir.back() == '/' ? source.index_dir : source.index_dir + "/";
+        for (const chart_day& d : days) {
+            const std::string name =
+                folder + std::to_string(static_cast<int>(civil_date(d.day).year)) + ".dat";
+            if (index_files.empty() || index_files.back() != name)
+                index_files.push_back(name);
+        }
+    }
+    std::vector<file_use> uses{{options.output, true}, {input, false}};
+    for (const std::string& name : index_files)
+        uses.push_back({name.c_str(), false});
+    if (refuse_file_clash(err, program, uses))
+        return exit_usage_or_file;
+    if (options.index_dir != nullptr) {
         const index_result r = mark_days_without_observation(source.index_dir, days);
         if (r.status != index_status::read)
             return index_error(err, r);
