@@ -4,6 +4,7 @@
 #include "flux/distance.h"
 #include "flux/means.h"
 #include "input/daily_series.h"
+#include "io/file_clash.h"
 #include "yearly/writer.h"
 
 #include <array>
@@ -146,6 +147,21 @@ int fail_writing(std::FILE* err, const write_result& written, const year_names& 
 
 year_result compute_year(int y, const year_names& names, std::FILE* err) noexcept
 {
+    // A link can make the yearly file one of the daily index files: it would replace it.
+    const std::array<file_use, 4> uses{{{names.output, true},
+                                        {names.inputs[0], false},
+                                        {names.inputs[1], false},
+                                        {names.inputs[2], false}}};
+    if (const file_clash clash = find_file_clash(uses); clash.found) {
+        std::fprintf(err,
+                     "%s: %s: the same file as %s, which the run reads; %s not written\n",
+                     program,
+                     names.output,
+                     uses[clash.first].name,
+                     names.output);
+        return {exit_failure, 0};
+    }
+
     run_data run;
     init_gauss_w(run.gauss_w);
 

@@ -71,9 +71,11 @@ cut_status cut_last_line(line_cutter& c, std::string_view& line) noexcept
 {
     if (c.length == 0)
         return cut_status::no_line;
-    if (c.length > max_line_length)
+    // A CR that ends the input is the line end, as a CR before a LF is.
+    const int length = c.length - (c.ends_in_cr ? 1 : 0);
+    if (length > max_line_length)
         return cut_status::too_long;
-    line = kept_line(c, c.length);
+    line = kept_line(c, length);
     start_next(c);
     return cut_status::line;
 }

@@ -41,8 +41,8 @@ bool read_record(std::string_view line, chart_day& day)
     return true;
 }
 
-// The lines of a text: each up to its LF, a CR just before the LF taken off; a last line
-// without a line end counts too.
+// The lines of a text: each up to its LF, a CR just before the LF or at the very end taken off;
+// a last line without a line end counts too.
 std::vector<std::string_view> lines_of(std::string_view bytes)
 {
     std::vector<std::string_view> lines;
@@ -51,7 +51,7 @@ std::vector<std::string_view> lines_of(std::string_view bytes)
         if (end == std::string_view::npos)
             end = bytes.size();
         std::string_view line = bytes.substr(at, end - at);
-        if (end < bytes.size() && !line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         lines.push_back(line);
         at = end + 1;
@@ -103,6 +103,7 @@ index_result mark_days_without_observation(const std::string& dir, std::vector<c
     // 366 lines of the longest kind, each with a CR LF.
     constexpr std::size_t max_index_bytes = 366 * (max_index_line + 2);
     const std::string folder = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+    index_result done;
     std::string bytes;
     for (std::size_t i = 0; i < days.size();) {
         const int year = static_cast<int>(civil_date(days[i].day).year);
@@ -134,14 +135,19 @@ index_result mark_days_without_observation(const std::string& dir, std::vector<c
         }
         // Line n is the day first + n.
         const int first = day_number(1, 1, year);
+        long uncovered = 0;
         for (; i < days.size() && static_cast<int>(civil_date(days[i].day).year) == year; ++i) {
             const long n = static_cast<long>(days[i].day) - first;
+            days[i].observation_unknown = n >= static_cast<long>(lines.size());
+            uncovered += days[i].observation_unknown ? 1 : 0;
             if (n >= 0 && n < static_cast<long>(lines.size()))
                 days[i].without_observation =
                     index_line_without_observation(lines[static_cast<std::size_t>(n)]);
         }
+        if (uncovered > 0)
+            done.uncovered.push_back({result.file, uncovered});
     }
-    return {};
+    return done;
 }
 
 } // namespace meanflux

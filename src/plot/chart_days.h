@@ -19,6 +19,7 @@ struct chart_day {
     double gauss_mean = 0;            // J77
     double arith_mean = 0;            // J70
     bool without_observation = false; // known to have no flux observation: its fluxes were filled
+    bool observation_unknown = false; // its daily index file has no line for it
 };
 
 // Read the records of a yearly or combined mean-flux file.
@@ -45,13 +46,20 @@ enum class index_status {
     too_large,      // more bytes than 366 of the longest lines hold
 };
 
+// A daily index file that has no line for some of the days drawn.
+struct uncovered_days {
+    std::string file;
+    long days = 0; // the days drawn of its year that it has no line for
+};
+
 struct index_result {
     index_status status = index_status::read;
-    std::string file;     // the file concerned, on failure
-    int error_number = 0; // errno of a failed open or read
-    long line = 0;        // 1-based number of the line that is too long
-    long lines = 0;       // lines of a file that has too many
-    int year = 0;         // the year of the file concerned
+    std::vector<uncovered_days> uncovered; // on read: the files short of some of the days
+    std::string file;                      // the file concerned, on failure
+    int error_number = 0;                  // errno of a failed open or read
+    long line = 0;                         // 1-based number of the line that is too long
+    long lines = 0;                        // lines of a file that has too many
+    int year = 0;                          // the year of the file concerned
 };
 
 // Whether a line of a yearly daily index file is a day without flux observation.
@@ -67,12 +75,15 @@ struct index_result {
 //
 // Given:    dir   the directory that holds the files
 // Given and returned:
-//           days  in day order; without_observation set on every day whose line says so
-// Returns:  the status, and on failure the file concerned.
+//           days  in day order; without_observation set on every day whose line says so,
+//                 observation_unknown on every day whose file has no line for it
+// Returns:  the status, and on failure the file concerned; on success the files that have no
+//           line for some of the days, with how many.
 // Notes:    1. Line i (from 0) of <yyyy>.dat is day i + 1 of the year yyyy: one line is one
-//              day, up to its LF (a CR just before the LF belongs to the line end); a last line
-//              without a line end is a day like any other.
-//           2. A file with fewer lines than its year has days leaves its later days unmarked.
+//              day, up to its LF (a CR just before the LF, or at the very end of the file,
+//              belongs to the line end); a last line without a line end is a day like any other.
+//           2. A file with fewer lines than its year has days says nothing of its later days:
+//              whether they were observed is unknown, and they are not marked.
 //           3. Each file is read whole, up to what 366 lines of the longest kind hold, so an
 //              endless input stops the reading.
 [[nodiscard]] index_result mark_days_without_observation(const std::string& dir,

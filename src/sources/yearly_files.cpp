@@ -167,11 +167,18 @@ source_status list_yearly_files(const char* directory, year_span years, std::vec
         problem.what = std::strerror(errno);
         return source_status::cannot_read;
     }
+    // Files of years that no run reads are not looked at.
+    const int last = std::min(years.last, last_read_year);
+    int later = 0; // the first year after those wanted that has a file
     errno = 0;
     while (const dirent* entry = ::readdir(listing.get())) {
         int year = 0;
-        if (yearly_file_year(entry->d_name, year) && year >= years.first && year <= years.last)
-            found.push_back(year);
+        if (yearly_file_year(entry->d_name, year) && year >= years.first) {
+            if (year <= last)
+                found.push_back(year);
+            else if (year <= last_read_year && (later == 0 || year < later))
+                later = year;
+        }
         errno = 0;
     }
     if (errno != 0) {
@@ -183,6 +190,9 @@ source_status list_yearly_files(const char* directory, year_span years, std::vec
     for (std::size_t i = 1; i < found.size(); ++i)
         if (found[i] != found[i - 1] + 1) // a run of the year after the gap would need it
             return cannot_read(path_of(directory, found[i - 1] + 1), ENOENT, problem);
+    // The data do not end at a missing year that a later year's file follows: that is a gap too.
+    if (later != 0 && !found.empty() && found.back() < last)
+        return cannot_read(path_of(directory, found.back() + 1), ENOENT, problem);
     return source_status::read;
 }
 

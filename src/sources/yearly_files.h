@@ -15,6 +15,9 @@
 
 namespace meanflux {
 
+// The last year whose file a yearly run reads: the year after the last it computes (2099).
+inline constexpr int last_read_year = 2100;
+
 // The year of a yearly daily index file's name.
 //
 // Given:    name  a directory entry's name
@@ -33,13 +36,15 @@ namespace meanflux {
 //                      (empty for the directory itself)
 // Returns:  read; cannot_read (the directory or a file could not be opened or read, with
 //           error_number; also ENOENT for a year missing between two years that have files,
-//           since no run could go past it); malformed (a line longer than 4096 characters, with
+//           or after the last year wanted that has one while a later year's file exists, since
+//           no run could go past it); malformed (a line longer than 4096 characters, with
 //           problem.line; a file with more lines than its year has days).
 // Notes:    1. A file with fewer lines than its year has days, or with none, gives the days it
 //              has: a year inside the files' range without days is an empty file.
 //           2. A file is refused as soon as a byte beyond its year's last day or past the
 //              longest line comes, so that an endless file (/dev/zero) costs no more than that.
 //           3. Opening a FIFO never waits: one without a writer reads as an empty file.
+//           4. Files of years after last_read_year, which no run reads, are not looked at.
 [[nodiscard]] source_status read_yearly_files(const char* directory, year_span years,
                                               source_days& source, source_problem& problem);
 
@@ -51,7 +56,7 @@ namespace meanflux {
 // Returned: found      the years of the files there, in order, without a gap
 //           problem    as read_yearly_files gives it
 // Returns:  read, or cannot_read (the directory cannot be listed; a year missing between two
-//           that have files, ENOENT).
+//           that have files, or before a later year's file, ENOENT).
 [[nodiscard]] source_status list_yearly_files(const char* directory, year_span years,
                                               std::vector<int>& found, source_problem& problem);
 

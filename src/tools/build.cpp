@@ -46,10 +46,14 @@ constexpr const char* help =
     "The source's last year is usually incomplete: its records are the days the source\n"
     "holds, and the year after it counts as an empty file, so that days without data\n"
     "take no part in the means.  A warning names the last day whose averaging windows\n"
-    "are complete (210 days before the last day of data).\n"
+    "are complete (210 days before the last day of data).  A directory's data end only\n"
+    "where no later year's file follows: a year needed that is missing before one is a\n"
+    "gap, as it is for meanflux.\n"
     "\n"
     "The whole source is read and every year computed before anything is written; then\n"
     "every output is written in full under a temporary name before any takes its name.\n"
+    "An output that is the source, a file read, or another output (by its name or a\n"
+    "link) is refused before anything is written.\n"
     "\n"
     "options:\n"
     "  -o, --output FILE  the combined file (default: mean_flux.dat); - for standard\n"
@@ -379,11 +383,14 @@ struct year_range {
 int choose_years(const build_options& o, const year_files& files, std::FILE* err, year_range& r)
 {
     r.last_held = -1;
-    for (int year = files.first_year; year < files.first_year + years_read(files); ++year)
-        if (lines_of_year(files, year) > 0) {
-            r.first_held = r.first_held == 0 ? year : r.first_held;
+    for (int year = files.first_year; year < files.first_year + years_read(files); ++year) {
+        // A directory's file is data the user gave, even empty: the yearly run takes it with a
+        // warning.  The data end with the last year that has days.
+        if (r.first_held == 0 && (files.directory || lines_of_year(files, year) > 0))
+            r.first_held = year;
+        if (lines_of_year(files, year) > 0)
             r.last_held = year;
-        }
+    }
     if (r.last_held < 0) {
         std::fprintf(err, "%s: %s: no day of the years asked for\n", program, o.source);
         return exit_not_there;
@@ -432,6 +439,31 @@ int choose_years(const build_options& o, const year_files& files, std::FILE* err
         }
     }
     return -1;
+}
+
+// Refuse outputs that would replace the source, a yearly file read, or one another.
+//
+// Returns:  true after a message naming both files.
+bool refuse_clash(const build_options& o, const year_files& files, const year_range& r,
+                  std::FILE* err)
+{
+    std::vector<std::string> inputs, outputs;
+    if (files.directory)
+        for (int year = files.first_year; year < files.first_year + years_read(files); ++year)
+            inputs.push_back(yearly_file_name(o.source, year, ".dat"));
+    else
+        inputs.emplace_back(o.source);
+    if (o.yearly_dir != nullptr)
+        for (int year = r.from; year <= r.to; ++year)
+            outputs.push_back(yearly_file_name(o.yearly_dir, year, "_m.dat"));
+    if (r.combined)
+        outputs.emplace_back(o.output);
+    std::vector<file_use> uses;
+    for (const std::string& name : inputs)
+        uses.push_back({name.c_str(), false});
+    for (const std::string& name : outputs)
+        uses.push_back({name.c_str(), true});
+    return refuse_file_clash(err, program, uses);
 }
 
 // The records of every year in one block of memory: the years before 1950 first, then the
@@ -555,6 +587,8 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     year_range r;
     if (const int status = choose_years(o, files, err, r); status >= 0)
         return status;
+    if (refuse_clash(o, files, r, err))
+        return exit_usage_or_file;
 
     // Every year computed, on every core.
     record_block block;

@@ -111,6 +111,12 @@ int combine_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         return status;
     if (optind >= argc)
         return usage_error(err, texts, "no input file");
+    // The combined file may not replace one of the files it is made of.
+    std::vector<file_use> uses{{output, true}};
+    for (int i = optind; i < argc; ++i)
+        uses.push_back({argv[i], false});
+    if (refuse_file_clash(err, program, uses))
+        return exit_usage_or_file;
 
     // Everything is read and checked before anything is written.
     std::string body;

@@ -95,6 +95,21 @@ int show_version(std::FILE* out, std::FILE* err, const char* program) noexcept
     return exit_ok;
 }
 
+bool refuse_file_clash(std::FILE* err, const char* program, std::span<const file_use> files)
+{
+    const file_clash clash = find_file_clash(files);
+    if (!clash.found)
+        return false;
+    const file_use& first = files[clash.first];
+    std::fprintf(err,
+                 "%s: %s: the same file as the %s %s; nothing written\n",
+                 program,
+                 output_name_for_messages(files[clash.second].name),
+                 first.output ? "output" : "input",
+                 first.output ? output_name_for_messages(first.name) : first.name);
+    return true;
+}
+
 void report_file_set_failure(std::FILE* err, const char* program,
                              std::span<const file_to_write> files,
                              const file_set_result& result) noexcept

@@ -1,6 +1,7 @@
 // What the companion commands share: exit statuses, dates on the command line, whole files.
 #pragma once
 
+#include "io/file_clash.h"
 #include "io/file_set.h"
 #include <cstddef>
 
@@ -56,6 +57,15 @@ struct command_texts {
 void report_file_set_failure(std::FILE* err, const char* program,
                              std::span<const file_to_write> files,
                              const file_set_result& result) noexcept;
+
+// Refuse to write when an output is one of the command's inputs or another of its outputs.
+//
+// Given:    err      where the message goes
+//           program  the command's name
+//           files    the command's inputs and outputs, as find_file_clash takes them
+// Returns:  true when there is such a clash, after one line naming both files.
+[[nodiscard]] bool refuse_file_clash(std::FILE* err, const char* program,
+                                     std::span<const file_use> files);
 
 // Read the options of a command whose only option is -o/--output FILE (and -h/--help,
 // --version).

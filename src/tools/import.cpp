@@ -150,6 +150,8 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
             return exit_usage_or_file;
         }
     }
+    if (from > to)
+        return usage_error(err, {program, usage, help}, "--from is after --to");
     if (argc - optind != 1)
         return usage_error(err, {program, usage, help}, "one input file is needed");
     const char* input = argv[optind];
@@ -166,6 +168,13 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         std::fprintf(err, "%s: %s: no day of the years asked for\n", program, input);
         return exit_not_there;
     }
+
+    // No yearly file may be the source itself, through a link or another name.
+    std::vector<file_use> uses{{input, false}};
+    for (const year_file& f : files)
+        uses.push_back({f.path.c_str(), true});
+    if (refuse_file_clash(err, program, uses))
+        return exit_usage_or_file;
 
     // A directory made here goes again, on a signal too, unless a file takes its name in it.
     output_directory made;

@@ -1,8 +1,10 @@
 #include "tools/lookup_command.h"
 
+#include "input/scan_field.h"
 #include "io/file_handle.h"
 #include "lookup/combined_file.h"
 #include "lookup/lookup_at.h"
+#include "record/record.h"
 #include "tools/command_line.h"
 
 #include <meanflux/meanflux.h>
@@ -10,9 +12,11 @@
 #include <array>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <getopt.h>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -35,7 +39,9 @@ constexpr const char* help =
     "both included, in order (1980-01-01..1980-12-31 is the year 1980).  The days are shown\n"
     "in the order given, one row each, under one heading.  Days that the file does not hold\n"
     "are named on standard error, those of a range that follow each other in one line, and\n"
-    "the other days are still shown.\n"
+    "the other days are still shown.  A field without a value (blank, or a mean written\n"
+    "nan) is shown as -; a day whose record is cut short or holds a field that is not a\n"
+    "number is not shown but named on standard error.\n"
     "\n"
     "options:\n"
     "  -f, --file FILE  the combined file (default: mean_flux.dat)\n"
@@ -43,8 +49,8 @@ constexpr const char* help =
     "  -h, --help       show this help\n"
     "      --version    show the version\n"
     "\n"
-    "exit status: 0 every day found, 1 a day outside the file's range or without its\n"
-    "record, 2 usage or file error\n";
+    "exit status: 0 every day found, 1 a day outside the file's range, without its\n"
+    "record or with a damaged one, 2 usage or file error\n";
 
 // The lookup looks for the end of the header line within this many bytes of the file's start.
 constexpr std::size_t header_search = 4096;
@@ -159,6 +165,34 @@ void add_missing(std::FILE* err, const char* file, missing_days& missing, int re
     missing = {result, day, day};
 }
 
+// What is wrong with a record that the lookup found.
+enum class record_damage {
+    none,       // every field holds a number, or is blank (a value the source did not give)
+    cut_short,  // the file's bytes end, or its line ends, before the record's last column
+    not_number, // a field holds something that is not a number
+};
+
+// Look at the record of day number `d` as the lookup found it: its values alone cannot tell a
+// field that the file lacks, or that holds no number, from a mean written "nan".
+record_damage damage_of_record(int fd, const combined_header& header, int d)
+{
+    const std::int64_t offset =
+        header.data_start +
+        (static_cast<std::int64_t>(d) - static_cast<std::int64_t>(header.first)) * record_stride;
+    std::array<char, record_read> buffer{};
+    const ssize_t got = read_at(fd, buffer.data(), buffer.size(), static_cast<off_t>(offset));
+    const std::string_view line =
+        record_line(std::string_view(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0));
+    if (record_text_length(line) < static_cast<std::size_t>(record_length))
+        return record_damage::cut_short;
+    for (const field_span& field : value_fields) {
+        double value = 0;
+        if (scan_field(line, field.first, field.last, value) == scan_result::no_number)
+            return record_damage::not_number;
+    }
+    return record_damage::none;
+}
+
 // Where the rows go, and whether their heading has been written.
 struct rows {
     std::FILE* out;
@@ -169,7 +203,8 @@ struct rows {
 
 enum class range_outcome {
     all_found,     // every day of the range was shown
-    days_missing,  // the file does not hold some of the days; they are named on err
+    days_missing,  // the file does not hold some of the days, or holds them damaged: they
+                   // are named on err
     file_unusable, // the file cannot serve: explained on err
     output_failed, // a row could not be written: rows.error_number tells why
 };
@@ -202,6 +237,20 @@ range_outcome look_up_range(int fd, const char* file, const date_range& range, r
             report_missing(err, file, missing);
             explain_unusable(err, file, fd);
             return range_outcome::file_unusable;
+        } else if (const record_damage damage = damage_of_record(fd, header, d);
+                   damage != record_damage::none) {
+            // Not shown: a field cut short can read as another number (205 for 205.8).
+            report_missing(err, file, missing);
+            char text[date_text_room];
+            format_date(day, text);
+            std::fprintf(err,
+                         "%s: %s: the record of that day in %s %s\n",
+                         program,
+                         text,
+                         file,
+                         damage == record_damage::cut_short ? "is cut short"
+                                                            : "holds a field without a number");
+            outcome = range_outcome::days_missing;
         } else {
             report_missing(err, file, missing);
             errno = 0;

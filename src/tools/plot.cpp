@@ -47,8 +47,9 @@ constexpr const char* help =
     "                           the years drawn: a day whose flux qualifier (column 71) is 3\n"
     "                           there, or whose flux field holds no number, had no\n"
     "                           observation; the observed flux then has a gap, and a marker\n"
-    "                           shows the value filled in from the J77 mean.  Without -d no\n"
-    "                           day is marked.\n"
+    "                           shows the value filled in from the J77 mean.  A day that\n"
+    "                           its file has no line for is not marked, and a warning says\n"
+    "                           how many there are.  Without -d no day is marked.\n"
     "      --from YYYY-MM-DD    draw the days from this date on\n"
     "      --to YYYY-MM-DD      draw the days up to this date\n"
     "  -h, --help               show this help\n"
@@ -202,11 +203,35 @@ int plot_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         return exit_not_there;
     }
     chart_source source{input, ""};
+    // The chart may not replace the file it draws, nor a daily index file it reads.
+    std::vector<std::string> index_files;
     if (options.index_dir != nullptr) {
         source.index_dir = *options.index_dir != '\0' ? options.index_dir : ".";
-        if (const index_result r = mark_days_without_observation(source.index_dir, days);
-            r.status != index_status::read)
+        const std::string folder =
+            source.index_dir.back() == '/' ? source.index_dir : source.index_dir + "/";
+        for (const chart_day& d : days) {
+            const std::string name =
+                folder + std::to_string(static_cast<int>(civil_date(d.day).year)) + ".dat";
+            if (index_files.empty() || index_files.back() != name)
+                index_files.push_back(name);
+        }
+    }
+    std::vector<file_use> uses{{options.output, true}, {input, false}};
+    for (const std::string& name : index_files)
+        uses.push_back({name.c_str(), false});
+    if (refuse_file_clash(err, program, uses))
+        return exit_usage_or_file;
+    if (options.index_dir != nullptr) {
+        const index_result r = mark_days_without_observation(source.index_dir, days);
+        if (r.status != index_status::read)
             return index_error(err, r);
+        for (const uncovered_days& u : r.uncovered)
+            std::fprintf(err,
+                         "%s: warning: %s: no line for %ld of the days drawn: whether they "
+                         "were observed is unknown, they are not marked\n",
+                         program,
+                         u.file.c_str(),
+                         u.days);
     }
     if (const int error_number = write_whole_file(options.output, chart_svg(days, source));
         error_number != 0) {

@@ -109,6 +109,11 @@ TEST(LoadYears, LineEndsAndFileEnds)
     expect_same_days(load(1981, lf366.substr(0, lf366.size() - 1), lf, lf.substr(0, lf.size() - 1)),
                      load(1981, lf366, lf, lf),
                      "no line end after the last line");
+    // A CR at the very end is the line end: a last line cut inside its Kp columns keeps none.
+    const std::string cut_in_kp = lf.substr(0, lf.size() - 72 + 20);
+    expect_same_days(load(1981, lf366, cut_in_kp + "\r", lf + "\r"),
+                     load(1981, lf366, cut_in_kp, lf),
+                     "a CR that ends the file");
 
     // Lines of 80 characters, as 1932.dat has: one day each, the columns after 71 ignored.
     std::string wide;

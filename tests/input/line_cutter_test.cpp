@@ -73,7 +73,9 @@ TEST(CutLine, EveryLineEndedByLFIsADay)
         {"a\rb\n", {"a\rb"}, "a lone CR is an ordinary character"},
         {"a\r\r\n", {"a\r"}, "CR before CR LF"},
         {"a\nb", {"a", "b"}, "a last line without line end is a day"},
-        {"a\nb\r", {"a", "b\r"}, "a CR at the very end is one of the line's characters"},
+        {"a\nb\r", {"a", "b"}, "a CR at the very end is the line end"},
+        {"a\n\r", {"a", ""}, "a lone CR after the last LF ends an empty line, as CR LF does"},
+        {"a\rb\r", {"a\rb"}, "only the CR at the very end is a line end"},
         {"", {}, "an empty file has no line"},
         {"\n\n", {"", ""}, "empty lines are lines"},
         {"\r\n", {""}, "an empty line with CR LF"},
@@ -83,6 +85,7 @@ TEST(CutLine, EveryLineEndedByLFIsADay)
         {long_line + "\n", {std::string(71, 'e')}, "the longest line"},
         {long_line + "\r\n" + "x", {std::string(71, 'e'), "x"}, "the longest line and CR LF"},
         {long_line, {std::string(71, 'e')}, "the longest line without line end"},
+        {long_line + "\r", {std::string(71, 'e')}, "the longest line and a CR at the very end"},
         {std::string(3, '\0') + "\n", {std::string(3, '\0')}, "a NUL is a character"},
     };
     for (const auto& c : cases)
@@ -110,7 +113,7 @@ TEST(CutLine, ALineLongerThanTheLongestIsRefused)
         {longest + "e\n", 1, "one character more"},
         {longest + "\rx\n", 1, "a CR not before the LF is a character"},
         {longest + "e", 1, "without line end"},
-        {longest + "\r", 1, "a CR at the very end counts"},
+        {longest + "e\r", 1, "one character more and a CR at the very end"},
         {"a\nb\n" + longest + longest, 3, "the third line"},
     };
     for (const auto& c : cases)

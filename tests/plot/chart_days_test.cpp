@@ -177,9 +177,13 @@ TEST(MarkDays, FilesThatCannotServe)
         EXPECT_EQ(r.line, c.line);
         EXPECT_EQ(r.lines, c.lines);
     }
-    // A line of exactly 4096 characters is a day.
-    dir.write("1981.dat", day + longest + "\r\n" + longest);
-    EXPECT_EQ(mark_days_without_observation(dir.path().string(), days).status, index_status::read);
+    // A line of exactly 4096 characters is a day, the last one too, a CR at its end being the
+    // line end.
+    for (const char* end : {"", "\r"}) {
+        dir.write("1981.dat", day + longest + "\r\n" + longest + end);
+        EXPECT_EQ(mark_days_without_observation(dir.path().string(), days).status,
+                  index_status::read);
+    }
 
     // An endless input stops at what a yearly file can hold.
     std::filesystem::remove(dir / "1981.dat");

@@ -100,6 +100,7 @@ TEST(YearlyFiles, TheLineRuleOfTheYearlyRun)
         {"\n\n" + l + "\n", 3, "empty lines are days"},
         {l + "\r\r\n", 1, "a CR before the CR LF is a character"},
         {std::string(4096, 'x') + "\n" + l + "\n", 2, "a line of 4096 characters"},
+        {l + "\n" + std::string(4096, 'x') + "\r", 2, "a last line of 4096 and a CR at the end"},
         {wide, 366, "lines that cross the pieces a file is read in"},
         {"", 0, "no lines"},
     };

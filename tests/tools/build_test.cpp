@@ -306,6 +306,23 @@ TEST(Build, ShortAndEmptyFilesAsTheYearlyRunTakesThem)
               "meanflux-build: " + (source / "1981.dat").string() +
                   ": no lines; nothing written\n");
     EXPECT_FALSE(fs::exists(out / "new.dat"));
+
+    // An empty 1979.dat is data the user gave: the build takes it as the run of 1980 does.  A
+    // 2101.dat without 2100.dat stands in the way of no year computed.
+    scratch_dir empty_first, piped_empty;
+    for (const scratch_dir* d : {&empty_first, &piped_empty}) {
+        add_archive_years(*d, 1980, 1981);
+        d->write("1979.dat", "");
+    }
+    empty_first.write("2101.dat", "");
+    r = run_command("meanflux-build", {"--from", "1980", empty_first.path().string()}, out.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(
+        r.err.starts_with("meanflux-build: warning: " + (empty_first / "1979.dat").string() +
+                          ": 0 lines for the 365 days of 1979\n"))
+        << r.err;
+    EXPECT_TRUE(read_file(out / "mean_flux.dat") ==
+                per_year_pipeline(piped_empty.path(), 1980, 1981));
 }
 
 TEST(Build, Refusals)
@@ -326,6 +343,13 @@ TEST(Build, Refusals)
     high_flux.write("1980.dat", high);
     add_archive_years(many_lines, 1979, 1981);
     many_lines.write("1981.dat", read_file(source / "1980.dat"));
+    // Years missing before a later year's file: no yearly run could go past them.
+    scratch_dir hole_after_to, holes;
+    add_archive_years(hole_after_to, 1979, 1987);
+    fs::remove(hole_after_to / "1985.dat");
+    add_archive_years(holes, 1979, 1985);
+    fs::remove(holes / "1983.dat");
+    fs::remove(holes / "1984.dat");
     scratch_dir files;
     std::string gfz = read_file(gfz_1979_1981);
     const std::size_t at = gfz.find("1980 01 12 ");
@@ -367,6 +391,13 @@ TEST(Build, Refusals)
         {{gap.path().string()},
          1,
          "meanflux-build: " + (gap / "1979.dat").string() + ": No such file or directory"},
+        {{"--from", "1980", "--to", "1984", hole_after_to.path().string()},
+         1,
+         "meanflux-build: " + (hole_after_to / "1985.dat").string() +
+             ": No such file or directory"},
+        {{"--from", "1980", "--to", "1982", holes.path().string()},
+         1,
+         "meanflux-build: " + (holes / "1983.dat").string() + ": No such file or directory"},
         {{"--from", "1979", dir},
          1,
          "meanflux-build: " + dir +
