@@ -2,8 +2,10 @@
 
 #include <meanflux/space_weather.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace meanflux {
 
@@ -12,6 +14,7 @@ namespace {
 constexpr double seconds_per_interval = 10800.0; // three hours
 // Days of the 81-day mean on each side of the epoch's day: they hold every other day needed.
 constexpr int days_each_side = 40;
+constexpr int mean81_whole = 2 * days_each_side + 1;
 // Three-hour intervals needed: the epoch's and the nineteen before it, back to 57 hours before.
 constexpr int intervals_needed = 20;
 
@@ -45,14 +48,24 @@ int space_weather_at(const mean_flux_table& table, int epoch_day, double seconds
     const double interval = std::floor(seconds_of_day / seconds_per_interval);
     const double day_shift = std::floor(interval / 8.0);
     const double d_real = static_cast<double>(epoch_day) + day_shift;
-    if (!(d_real - days_each_side >= data->first && d_real + days_each_side <= data->last))
+    if (!(d_real - 1 >= data->first && d_real <= data->last))
         return mean_flux_out_of_range; // also an epoch that is not finite
     const auto d = static_cast<std::int64_t>(d_real);
     const auto j = static_cast<std::int64_t>(interval - 8.0 * day_shift); // 0..7
-
-    // Every day needed, d - 40 .. d + 40, must have its record in the file.
+    // Intervals counted from 0 h of the table's first day; the oldest needed lies 19 before the
+    // epoch's, two or three days back.
     const std::int64_t i = d - data->first;
-    if (i + days_each_side >= data->stored)
+    const std::int64_t now = 8 * i + j;
+    const std::int64_t oldest = now - (intervals_needed - 1);
+    if (oldest < 0)
+        return mean_flux_out_of_range;
+
+    // The 81-day window: the days d - 40 .. d + 40 within the range.  Its mean is known only when
+    // all of them have their records; they hold every other day needed.
+    const std::int64_t range = std::int64_t{data->last} - data->first + 1;
+    const std::int64_t lo = std::max<std::int64_t>(i - days_each_side, 0);
+    const std::int64_t hi = std::min<std::int64_t>(i + days_each_side, range - 1);
+    if (i >= data->stored)
         return mean_flux_no_record;
     const table_day* days = data->days.get();
     const table_day& today = days[i];
@@ -63,23 +76,22 @@ int space_weather_at(const mean_flux_table& table, int epoch_day, double seconds
                entry_bit(entry_ap) | entry_bit(entry_gauss_mean) | entry_bit(entry_arith_mean)))
         return mean_flux_no_record;
 
-    // Intervals counted from 0 h of the table's first day; the oldest needed lies 19 before the
-    // epoch's, at most three days back.
-    const std::int64_t now = 8 * i + j;
-    for (std::int64_t g = now - (intervals_needed - 1); g <= now; ++g)
+    for (std::int64_t g = oldest; g <= now; ++g)
         if ((days[g / 8].ap_known >> (g % 8) & 1u) == 0)
             return mean_flux_no_record;
     const auto ap = [days](std::int64_t g) {
         return days[g / 8].ap[static_cast<std::size_t>(g % 8)];
     };
-    const auto mean_ap = [&ap](std::int64_t oldest) {
+    const auto mean_ap = [&ap](std::int64_t from) {
         double sum = 0.0;
-        for (std::int64_t g = oldest; g < oldest + 8; ++g)
+        for (std::int64_t g = from; g < from + 8; ++g)
             sum += ap(g);
         return sum / 8.0;
     };
 
-    space_weather sw{};
+    // Every byte set, padding included, so that results compare whole.
+    space_weather sw;
+    std::memset(&sw, 0, sizeof sw);
     sw.f107_obs_prev_day = yesterday.values[entry_flux_obs];
     sw.f107_adj_prev_day = yesterday.values[entry_flux_adj];
     sw.f107_gauss_mean = today.values[entry_gauss_mean];
@@ -93,8 +105,11 @@ int space_weather_at(const mean_flux_table& table, int epoch_day, double seconds
         sw.ap_history[1 + k] = ap(now - k);
     sw.ap_history[5] = mean_ap(now - 11); // 33 down to 12 hours before
     sw.ap_history[6] = mean_ap(now - 19); // 57 down to 36 hours before
-    out = sw;
-    return mean_flux_found;
+    sw.mean81_days = static_cast<int>(hi - lo + 1);
+    sw.predicted = data->first + hi > data->last_observed;
+    std::memcpy(&out, &sw, sizeof out);
+    return sw.mean81_days == mean81_whole && !sw.predicted ? mean_flux_found
+                                                           : space_weather_partial;
 }
 
 } // namespace meanflux
