@@ -4,6 +4,8 @@
 
 #include <meanflux/table.h>
 
+#include <string_view>
+
 namespace meanflux {
 
 // What density models of the NRLMSISE and Jacchia kinds take, for one instant.
@@ -71,5 +73,29 @@ inline constexpr int space_weather_partial = 2;
 //           6. Reads only the table, so calls from several threads may overlap.
 [[nodiscard]] int space_weather_at(const mean_flux_table& table, int day_number,
                                    double seconds_of_day, space_weather& out) noexcept;
+
+// An epoch written in ISO 8601 UT.
+//
+// Given:    text            2026-05-01, 2026-05-01T06:30, 2026-05-01T06:30:15 or
+//                           2026-05-01T06:30:15.25, each with or without a trailing Z
+// Returned: day_number      the epoch's day: days since 1 January 1950
+//           seconds_of_day  seconds since 0 h UT of that day
+//                           (both as space_weather_at takes them; untouched unless the result
+//                           is 0)
+// Returns:  0, or -1 for text that is not such an epoch or not a date.
+// Notes:    1. Exactly these forms: a four-digit year, then two digits each for the month, the
+//              day, the hour, the minute and the second.  The T and the Z may be written t and
+//              z.  Nothing else is taken: no blanks, no offset but Z, no 24:00, no week or
+//              ordinal dates, no comma before a fraction.
+//           2. Dates from 1900-03-01 to 2100-02-28 only: day numbers follow the Gregorian
+//              calendar within those days (calendar.h) and would be wrong outside them.
+//           3. Hours 00-23, minutes 00-59, seconds 00-59, and 60 at 23:59 only, for a leap
+//              second (whether the day had one is not checked): 23:59:60 is second 86 400 of
+//              the day, which space_weather_at takes as 0 h of the next day.
+//           4. The seconds may have a fraction of any number of digits, at least one.
+//              seconds_of_day is the double nearest to the time of day written, correctly
+//              rounded: 06:30:15.25 gives exactly 23415.25.
+[[nodiscard]] int parse_epoch(std::string_view text, int& day_number,
+                              double& seconds_of_day) noexcept;
 
 } // namespace meanflux

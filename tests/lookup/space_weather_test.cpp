@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -360,6 +361,101 @@ TEST_F(SpaceWeather, TheRangeAndWhatTheFileLacks)
     EXPECT_EQ(w.kp[0], 2.5);
     EXPECT_EQ(w.ap_history[1], w.ap_daily);
     EXPECT_EQ(space_weather_at(mean_flux_table{}, 11100, 0.0, w), mean_flux_no_file);
+}
+
+TEST(ParseEpoch, TheFormsItReads)
+{
+    const int may_2026 = day_number(1, 5, 2026);
+    // 43 200 s and halfway to the next double: 2^-38 s, written out exactly.
+    const std::string halfway = "2026-05-01T12:00:00.000000000003637978807091712951660156250";
+    struct Case {
+        std::string text;
+        int day;
+        double seconds;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"2026-05-01", may_2026, 0.0, "a date"},
+        {"2026-05-01Z", may_2026, 0.0, "with Z"},
+        {"2026-05-01T06:30", may_2026, 23400.0, "hours and minutes"},
+        {"2026-05-01T06:30Z", may_2026, 23400.0, "with Z"},
+        {"2026-05-01T06:30:15", may_2026, 23415.0, "seconds"},
+        {"2026-05-01T06:30:15.25", may_2026, 23415.25, "a fraction"},
+        {"2026-05-01T06:30:15.25Z", may_2026, 23415.25, "with Z"},
+        {"2026-05-01t06:30:15.25z", may_2026, 23415.25, "t and z"},
+        {"2024-02-29T23:59:59.999", day_number(29, 2, 2024), 86399.999, "a leap day"},
+        {"2016-12-31T23:59:60", day_number(31, 12, 2016), 86400.0, "a leap second"},
+        {"2016-12-31T23:59:60.5Z", day_number(31, 12, 2016), 86400.5, "within it"},
+        {"1900-03-01", day_number(1, 3, 1900), 0.0, "the first day of the span"},
+        {"2100-02-28T23:59:59", day_number(28, 2, 2100), 86399.0, "its last"},
+        {"1980-07-14T00:00:00.1", 11152, 0.1, "a tenth of a second"},
+        {"1980-07-14T00:00:00." + std::string(300, '0') + "1", 11152, 1e-301, "a tiny one"},
+        {halfway, may_2026, 43200.0, "exactly halfway: to even"},
+        {halfway + std::string(80, '0') + "1",
+         may_2026,
+         std::nextafter(43200.0, 1e6),
+         "a 1 in its 120th digit tips it up"},
+    };
+    for (const auto& c : cases) {
+        int day = 0;
+        double seconds = -1.0;
+        EXPECT_EQ(parse_epoch(c.text, day, seconds), 0) << c.what;
+        EXPECT_EQ(day, c.day) << c.what;
+        EXPECT_EQ(seconds, c.seconds) << c.what;
+    }
+
+    const char* const refused[] = {
+        "",
+        "2026-05-01T",
+        "2026-05-01T06",
+        "2026-05-01T06:3",
+        "2026-05-01T06:30:1",
+        "2026-05-01T06:30:15.",
+        "2026-05-01T06:30:15,25",
+        "2026-05-01T06:30:15.2.5",
+        "2026-05-01T06:30:15.25x",
+        "2026-05-01 06:30",
+        "2026-05-01T06:30+01:00",
+        "2026-05-01ZZ",
+        "2026-05-01TZ",
+        " 2026-05-01",
+        "2026-05-01\n",
+        "+2026-05-01",
+        "2026-5-01",
+        "26-05-01",
+        "20260501",
+        "2026-02-30",          // no such date
+        "2026-13-01",          // month 13
+        "2026-00-10",          // month 0
+        "2026-05-00",          // day 0
+        "2100-02-29",          // 2100 is no leap year
+        "1900-02-28",          // before the span of the day numbers
+        "2100-03-01",          // after it
+        "2026-05-01T24:00",    // no 24:00
+        "2026-05-01T06:60",    // minute 60
+        "2026-05-01T23:58:60", // a leap second only at 23:59
+        "2026-05-01T06:30:61",
+    };
+    for (const char* text : refused) {
+        int day = 7;
+        double seconds = 7.0;
+        EXPECT_EQ(parse_epoch(text, day, seconds), -1) << text;
+        EXPECT_EQ(day, 7) << text << ": untouched";
+        EXPECT_EQ(seconds, 7.0) << text << ": untouched";
+    }
+}
+
+TEST(ResultText, EveryResultHasItsOwn)
+{
+    std::vector<std::string> texts;
+    for (int result = mean_flux_no_memory; result <= space_weather_partial; ++result)
+        texts.emplace_back(mean_flux_result_text(result));
+    EXPECT_EQ(texts[static_cast<std::size_t>(-mean_flux_no_memory)], "found");
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(std::unique(texts.begin(), texts.end()), texts.end());
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "unknown result"), 0);
+    for (const int other : {3, -4, 1000, INT_MIN})
+        EXPECT_STREQ(mean_flux_result_text(other), "unknown result") << other;
 }
 
 // ---------------------------------------------------------------------------------------------
