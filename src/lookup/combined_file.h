@@ -20,6 +20,7 @@ inline constexpr std::size_t header_search_limit = 4096;
 struct combined_header {
     int first;               // first day number of the file's range
     int last;                // last day number
+    int last_observed;       // last day that is no prediction: `last` unless the header says
     std::int64_t data_start; // offset of the first record: just after the header's line end
 };
 
@@ -41,9 +42,17 @@ struct combined_header {
 //           bytes although it is longer, or its header line does not give two day numbers.
 // Notes:    1. The day numbers are scanned with "%5d%5d" from the header line's first 49
 //              characters (up to and including its line end, LF).
-//           2. A file of at most 4096 bytes without a line end is a header line without records:
+//           2. A file that holds predicted days says where the observations end: its header line
+//              goes on after the two day numbers with one blank and the last observed day
+//              number in five characters ("%05d"), then the line end: "0292227919 27874".
+//              Anything else after the two numbers (nothing, other text, a number of another
+//              width, a blank too many) says nothing about predictions: last_observed is then
+//              the last day, as in every file written before predictions were kept.  A last
+//              observed day after the last day is the last day; one before the first day makes
+//              every day a prediction (first - 1).
+//           3. A file of at most 4096 bytes without a line end is a header line without records:
 //              data_start is then the file's size.
-//           3. At most 4097 bytes are read, in one or two reads, whatever the file's size.
+//           4. At most 4097 bytes are read, in one or two reads, whatever the file's size.
 [[nodiscard]] bool read_combined_header(int fd, combined_header& header) noexcept;
 
 // Bytes taken at a record's place: the 47 characters and a line end at most.

@@ -20,10 +20,12 @@ struct table_day {
     std::array<double, mean_flux_entries> values;
     std::uint16_t present; // bit i set: entry i's field holds a number
     bool found;            // the line at the day's place is the day's record
-    std::uint8_t ap_known; // bit i set: Kp i is a value of the Kp-to-ap table
-    bool obs_mean81_known; // the 81 records centred on the day are found, with finite fluxes
+    std::uint8_t ap_known; // bit i set: Kp i has an ap (a value of the Kp-to-ap table, or on a
+                           // predicted day any number, which takes the day's Ap)
+    bool obs_mean81_known; // the records of the 81 days centred on the day, those within the
+                           // table's range, are found with finite fluxes
     std::array<double, kp_intervals> ap; // three-hourly ap of the day's Kp, where known
-    double obs_mean81; // mean observed flux of the 81 days centred on this one, where known
+    double obs_mean81;                   // mean observed flux of those days, where known
 };
 
 namespace detail {
@@ -31,6 +33,7 @@ namespace detail {
 struct mean_flux_table_data {
     int first = 0; // the header's range
     int last = -1;
+    int last_observed = -1;  // the last day that is no prediction, first - 1 .. last
     std::int64_t stored = 0; // days from `first` on that have an entry; beyond: no record
     std::unique_ptr<table_day[]> days;
 };

@@ -153,11 +153,60 @@ TEST_F(Table, HeadersWithoutRecordsAndEmptyRanges)
     }
 }
 
+// The header's last observed day: after the two day numbers, one blank and five characters.
+TEST_F(Table, TheLastObservedDayInTheHeader)
+{
+    const std::string records = test::real_years(1980, 1980).text.substr(12);
+    struct Case {
+        std::string header;
+        int first, last, last_observed;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"1095711322\r\n", 10957, 11322, 11322, "none: no predictions"},
+        {"1095711322 11300\r\n", 10957, 11322, 11300, "observed to day 11300"},
+        {"1095711322 11300\n", 10957, 11322, 11300, "with an LF line end"},
+        {"10957 11322 11300\r\n", 10957, 11322, 11300, "the range written with a blank"},
+        {"1095711322 11322\r\n", 10957, 11322, 11322, "observed to the last day"},
+        {"1095711322 11400\r\n", 10957, 11322, 11322, "after the last day"},
+        {"1095711322 10000\r\n", 10957, 11322, 10956, "before the first: all predicted"},
+        {"1095711322  11300\r\n", 10957, 11322, 11322, "two blanks"},
+        {"1095711322\t11300\r\n", 10957, 11322, 11322, "a tab"},
+        {"1095711322 1130\r\n", 10957, 11322, 11322, "four digits"},
+        {"1095711322 113000\r\n", 10957, 11322, 11322, "six digits"},
+        {"1095711322 +1130\r\n", 10957, 11322, 11322, "a sign"},
+        {"1095711322 1130x\r\n", 10957, 11322, 11322, "a letter"},
+        {"1095711322 11300 \r\n", 10957, 11322, 11322, "a blank after it"},
+        {"1095711322 11300 observed\r\n", 10957, 11322, 11322, "text after it"},
+        {"1095711322 \r\n", 10957, 11322, 11322, "a blank alone"},
+        {"1132210957 11000\r\n", 11322, 10957, 10957, "an empty range"},
+    };
+    for (const auto& c : cases) {
+        mean_flux_table table;
+        ASSERT_EQ(load(c.header + records, table), mean_flux_found) << c.what;
+        int first = 0, last = 0, last_observed = 0;
+        EXPECT_EQ(mean_flux_table_days(table, first, last, last_observed), mean_flux_found);
+        EXPECT_EQ(first, c.first) << c.what;
+        EXPECT_EQ(last, c.last) << c.what;
+        EXPECT_EQ(last_observed, c.last_observed) << c.what;
+        // The records start after the longer header line, for the file lookup too.
+        for (const int n : {10957, 11100, 11322})
+            EXPECT_TRUE(same_as_file(table, path(), n)) << c.what;
+        values v = untouched;
+        EXPECT_EQ(find_mean_flux(table, 31, 12, 1980, v.data()),
+                  c.first <= c.last ? mean_flux_found : mean_flux_out_of_range)
+            << c.what;
+    }
+}
+
 TEST_F(Table, EmptyTablesAndMoves)
 {
     values v = untouched;
     mean_flux_table empty;
     EXPECT_EQ(find_mean_flux(empty, 1, 1, 1980, v.data()), mean_flux_no_file);
+    int first = 1, last = 2, last_observed = 3;
+    EXPECT_EQ(mean_flux_table_days(empty, first, last, last_observed), mean_flux_no_file);
+    EXPECT_EQ(first + last + last_observed, 6) << "untouched";
 
     mean_flux_table loaded;
     ASSERT_EQ(load_mean_flux_table(test::real_years(1980, 1980).path.c_str(), loaded),
