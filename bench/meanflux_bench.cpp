@@ -1,12 +1,9 @@
 // Benchmarks of the yearly computation and of the record lookup, on the real daily index files
 // of 1978 to 1982.
-#include "flux/distance.h"
-#include "flux/means.h"
-#include "input/daily_series.h"
 #include "sources/daily_line.h"
 #include "sources/source.h"
-#include "yearly/writer.h"
-#include "yearly/years.h"
+#include "sources/years.h"
+#include "year_file.h"
 
 #include <meanflux/meanflux.h>
 
@@ -62,27 +59,25 @@ struct bench_data {
     {
         return (dir / (std::to_string(year) + suffix)).string();
     }
-    // The daily series of year y and its neighbours loaded from their files, fluxes referred
-    // to 1 AU.
-    void load_year(int y, daily_series& series, given_days& given) const
+    // The daily series of year y and its neighbours read from their files, with their observed
+    // fluxes.
+    void load_year(int y, daily_series& series) const
     {
-        const std::string a = path(y - 1, ".dat"), b = path(y, ".dat"), c = path(y + 1, ".dat");
-        if (load_year_files(y, {a.c_str(), b.c_str(), c.c_str()}, series, given).status !=
-            load_status::loaded)
+        static std::array<daily_year, 3> days;
+        static year_tables tables;
+        static year_records records;
+        init_year_tables(tables);
+        year_result result;
+        if (!bench::read_year_files(
+                y, {path(y - 1, ".dat"), path(y, ".dat"), path(y + 1, ".dat")}, days) ||
+            compute_year(y, {y - 1, days}, tables, series, records, result) != year_status::written)
             std::abort();
-        distance_pass(series);
     }
-    // The whole yearly computation of year y, from loading to the written file.
+    // The whole yearly computation of year y, from reading to the written file.
     void write_year(int y) const
     {
-        static gauss_table gauss_w{};
-        static daily_series series;
-        static given_days given;
-        static year_records records{};
-        init_gauss_w(gauss_w);
-        load_year(y, series, given);
-        if (write_mean_flux(y, path(y, "_m.dat").c_str(), series, gauss_w, given, records).status !=
-            write_status::written)
+        if (!bench::write_year_file(
+                y, {path(y - 1, ".dat"), path(y, ".dat"), path(y + 1, ".dat")}, path(y, "_m.dat")))
             std::abort();
     }
 };
@@ -98,8 +93,7 @@ void BM_DayFluxesOfAYear(benchmark::State& state)
     gauss_table gauss_w{};
     init_gauss_w(gauss_w);
     static daily_series series;
-    static given_days given;
-    data().load_year(1980, series, given);
+    data().load_year(1980, series);
     for (auto _ : state)
         for (int n = 0; n < 366; ++n)
             benchmark::DoNotOptimize(day_fluxes(series, gauss_w, 365, n));
@@ -113,8 +107,7 @@ void BM_YearFluxesOfAYear(benchmark::State& state)
     gauss_table gauss_w{};
     init_gauss_w(gauss_w);
     static daily_series series;
-    static given_days given;
-    data().load_year(1980, series, given);
+    data().load_year(1980, series);
     std::array<day_values, 366> values{};
     for (auto _ : state) {
         year_fluxes(series, gauss_w, 365, values);
@@ -131,7 +124,7 @@ void BM_YearlyComputation(benchmark::State& state)
 }
 BENCHMARK(BM_YearlyComputation)->Unit(benchmark::kMicrosecond);
 
-// The whole computation of a year with its files in memory: loading, distance pass, means and
+// The whole computation of a year with its files in memory: reading, distance pass, means and
 // records, without the file system.
 void BM_YearlyComputationInMemory(benchmark::State& state)
 {
@@ -140,81 +133,59 @@ void BM_YearlyComputationInMemory(benchmark::State& state)
         std::ifstream f(data().path(1979 + i, ".dat"), std::ios::binary);
         files[static_cast<std::size_t>(i)].assign(std::istreambuf_iterator<char>(f), {});
     }
-    gauss_table gauss_w{};
+    static std::array<daily_year, 3> days;
+    static year_tables tables;
     static daily_series series;
-    static given_days given;
     static year_records records{};
     for (auto _ : state) {
-        init_gauss_w(gauss_w);
-        if (load_years(1980, {files[0], files[1], files[2]}, series, given).status !=
-            load_status::loaded)
-            std::abort();
-        distance_pass(series);
-        write_result result;
-        if (format_records(anchors_of(1980), series, gauss_w, given, records, result) !=
-            write_status::written)
+        init_year_tables(tables);
+        for (std::size_t i = 0; i < 3; ++i)
+            if (read_daily_bytes(1979 + static_cast<int>(i), files[i], days[i]).status !=
+                daily_status::read)
+                std::abort();
+        year_result result;
+        if (compute_year(1980, {1979, days}, tables, series, records, result) !=
+            year_status::written)
             std::abort();
         benchmark::DoNotOptimize(records.data());
     }
 }
 BENCHMARK(BM_YearlyComputationInMemory)->Unit(benchmark::kMicrosecond);
 
-// The archive's daily index files of 1949 to 2018, read and converted as meanflux-build does.
-struct archive_years {
-    std::vector<double> flux_adj;
-    std::vector<int> flux_qual;
-    std::vector<activity_text> activity;
-    std::vector<index_file> files;
-    std::vector<std::size_t> lines;
-    archive_years()
-    {
-        std::vector<std::size_t> starts;
-        for (int y = 1949; y <= 2018; ++y) {
-            starts.push_back(flux_adj.size());
-            std::ifstream f(daily_file(y), std::ios::binary);
-            for (std::string line; std::getline(f, line);) {
-                double flux = 0.0;
-                int qual = 0;
-                activity_text text;
-                (void)read_index_line(line.substr(0, 71), flux, qual, text);
-                flux_adj.push_back(flux);
-                flux_qual.push_back(qual);
-                activity.push_back(text);
-            }
-        }
-        starts.push_back(flux_adj.size());
-        for (std::size_t i = 0; i + 1 < starts.size(); ++i) {
-            const std::size_t count = starts[i + 1] - starts[i];
-            files.push_back({std::span<const double>(flux_adj).subspan(starts[i], count),
-                             std::span<const int>(flux_qual).subspan(starts[i], count),
-                             std::span<const activity_text>(activity).subspan(starts[i], count)});
-            lines.push_back(count);
-        }
-    }
-};
-
 // The records of 1950 to 2018 in memory, each year in its own window, on 1 or 2 threads: the
-// computation of meanflux-build on the archive, without reading or writing files.
+// computation of meanflux-build on the archive (read once, as it reads it), without reading or
+// writing files.
 void BM_BuildYearsOfTheArchive(benchmark::State& state)
 {
-    static const archive_years archive;
-    gauss_table gauss_w{};
-    init_gauss_w(gauss_w);
-    distance_table distances{};
-    init_distance_table(distances);
+    static const source_years archive = [] {
+        fs::path dir = fs::temp_directory_path() / "meanflux-bench-archive";
+        fs::create_directories(dir);
+        for (int y = 1949; y <= 2018; ++y)
+            fs::copy_file(daily_file(y),
+                          dir / daily_file(y).filename(),
+                          fs::copy_options::overwrite_existing);
+        source_years years;
+        source_problem problem;
+        if (read_directory_years(
+                dir.c_str(), {1949, 2018}, {1950, 2018}, missing_years::refused, years, problem) !=
+            source_status::read)
+            std::abort();
+        return years;
+    }();
+    static year_tables tables;
+    init_year_tables(tables);
     std::vector<char> records(69 * 366 * 49);
     std::vector<year_job> jobs;
     std::size_t at = 0;
     for (int y = 1950; y <= 2018; ++y) {
-        const std::size_t room = archive.lines[static_cast<std::size_t>(y - 1949)] * 49;
+        const std::size_t room = static_cast<std::size_t>(archive.view().lines_of(y)) * 49;
         jobs.push_back({y, std::span<char>(records.data() + at, room), {}});
         at += room;
     }
     for (auto _ : state) {
-        compute_years(
-            archive.files, 1949, gauss_w, distances, jobs, static_cast<int>(state.range(0)));
+        compute_years(archive.view(), tables, jobs, static_cast<int>(state.range(0)));
         for (const year_job& job : jobs)
-            if (job.result.status != write_status::written)
+            if (job.result.status != year_status::written)
                 state.SkipWithError("a year was not computed");
         benchmark::DoNotOptimize(records.data());
     }

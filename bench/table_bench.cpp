@@ -1,9 +1,6 @@
 // Benchmarks of the in-memory table and the density-model inputs, on a combined file of 1950-2017
 // made from the real daily index files, beside the file lookup on the same file.
-#include "flux/distance.h"
-#include "flux/means.h"
-#include "input/daily_series.h"
-#include "yearly/writer.h"
+#include "year_file.h"
 
 #include <meanflux/meanflux.h>
 
@@ -59,20 +56,10 @@ struct long_file {
                       day_number(1, 1, first_year),
                       day_number(31, 12, last_year));
         combined << header;
-        static gauss_table gauss_w{};
-        init_gauss_w(gauss_w);
         for (int y = first_year; y <= last_year; ++y) {
-            static daily_series series;
-            static given_days given;
-            static year_records records{};
-            const std::string a = daily_file(y - 1), b = daily_file(y), c = daily_file(y + 1);
-            if (load_year_files(y, {a.c_str(), b.c_str(), c.c_str()}, series, given).status !=
-                load_status::loaded)
-                std::abort();
-            distance_pass(series);
             const fs::path yearly = dir / (std::to_string(y) + "_m.dat");
-            if (write_mean_flux(y, yearly.c_str(), series, gauss_w, given, records).status !=
-                write_status::written)
+            if (!bench::write_year_file(
+                    y, {daily_file(y - 1), daily_file(y), daily_file(y + 1)}, yearly.string()))
                 std::abort();
             std::ifstream in(yearly, std::ios::binary);
             combined << in.rdbuf();

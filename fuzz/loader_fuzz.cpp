@@ -1,13 +1,13 @@
-// The loading of the three daily index files of a year, on any bytes.  Input: a byte that
-// chooses the year, a byte that chooses a piece length, then the three files separated by 0x1E.
+// The reading of a yearly daily index file, on any bytes.  Input: a byte that chooses the year, a
+// byte that chooses a piece length, then the file.
 //
-// Checked against a plain reading of the line rule written here: the same status, file and
-// line; every line's day at the position of its date, with the flux and qualifier that sscanf
-// reads from its columns; the given year's activity texts; no other position touched; and the
-// same result whether the files come in one piece or in pieces of any length.
+// Checked against a plain reading of the line rule written here: the same status and line; every
+// line's day with the flux and qualifier that sscanf reads from its columns, and its activity
+// text; and the same result whether the file comes in one piece or in pieces of any length.
 #include "fuzz_support.h"
-#include "input/daily_series.h"
+#include "input/daily_year.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -63,32 +63,22 @@ expected_day day_of(std::string_view line)
 }
 
 struct loaded {
-    load_result result;
-    daily_series series;
-    given_days given;
+    daily_problem problem;
+    daily_year days;
 };
 
-// Load in pieces of `piece` bytes.
-void load_in_pieces(int year, const std::vector<std::string_view>& files, std::size_t piece,
-                    loaded& l)
+// Read in pieces of `piece` bytes.
+void read_in_pieces(int year, std::string_view bytes, std::size_t piece, loaded& l)
 {
-    l.result = load_result{};
-    start_series(year, l.series, l.given);
-    for (int i = 0; i < 3; ++i) {
-        l.result.file = i;
-        year_loading loading = start_loading(year, i, l.given);
-        const std::string_view bytes = files[static_cast<std::size_t>(i)];
-        load_status s = load_status::loaded;
-        for (std::size_t at = 0; at < bytes.size() && s == load_status::loaded; at += piece)
-            s = load_piece(loading, bytes.substr(at, piece), l.series, l.result);
-        if (s == load_status::loaded)
-            s = finish_loading(loading, l.series, l.result);
-        if (s == load_status::loaded && i == 1 && l.given.count == 0)
-            s = load_status::no_days;
-        l.result.status = s;
-        if (s != load_status::loaded)
-            return;
-    }
+    l.problem = daily_problem{};
+    l.days.lines = 0;
+    daily_reading reading = start_daily_reading(year, true);
+    daily_status s = daily_status::read;
+    for (std::size_t at = 0; at < bytes.size() && s == daily_status::read; at += piece)
+        s = read_daily_piece(reading, bytes.substr(at, piece), l.days, l.problem);
+    if (s == daily_status::read)
+        s = finish_daily_reading(reading, l.days, l.problem);
+    l.problem.status = s;
 }
 
 } // namespace
@@ -99,79 +89,61 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const int year = 1937 + data[0] % (2099 - 1937 + 1);
     const std::size_t piece = 1 + data[1];
-    const std::string_view input(reinterpret_cast<const char*>(data) + 2, size - 2);
-    const auto files = fuzz::split_files(input, 3);
+    const std::string_view bytes(reinterpret_cast<const char*>(data) + 2, size - 2);
 
     static loaded whole, pieces;
-    whole.result = load_years(year, {files[0], files[1], files[2]}, whole.series, whole.given);
-    load_in_pieces(year, files, piece, pieces);
-    if (whole.series.flux_adj != pieces.series.flux_adj ||
-        whole.series.flux_qual != pieces.series.flux_qual ||
-        whole.series.series_len != pieces.series.series_len ||
-        whole.given.count != pieces.given.count || whole.given.activity != pieces.given.activity ||
-        whole.result.status != pieces.result.status || whole.result.file != pieces.result.file ||
-        whole.result.line != pieces.result.line || whole.result.lines != pieces.result.lines)
-        fuzz::fail("loading in pieces differs from loading at once");
+    whole.problem = read_daily_bytes(year, bytes, whole.days);
+    read_in_pieces(year, bytes, piece, pieces);
+    const auto n = static_cast<std::size_t>(whole.days.lines);
+    if (whole.problem.status != pieces.problem.status ||
+        whole.problem.line != pieces.problem.line || whole.days.lines != pieces.days.lines ||
+        !std::equal(whole.days.flux_adj.begin(),
+                    whole.days.flux_adj.begin() + n,
+                    pieces.days.flux_adj.begin()) ||
+        !std::equal(whole.days.flux_qual.begin(),
+                    whole.days.flux_qual.begin() + n,
+                    pieces.days.flux_qual.begin()) ||
+        !std::equal(whole.days.activity.begin(),
+                    whole.days.activity.begin() + n,
+                    pieces.days.activity.begin()))
+        fuzz::fail("reading in pieces differs from reading at once");
 
-    // What the rule expects, file by file.
-    const daily_series& s = whole.series;
-    const load_result& r = whole.result;
-    std::vector<bool> given_by_a_line(MAX_DAYS, false);
-    int position = 0;
-    for (int i = 0; i < 3; ++i) {
-        const int days =
-            (year - 1 + i) % 4 == 0 && ((year - 1 + i) % 100 != 0 || (year - 1 + i) % 400 == 0)
-                ? 366
-                : 365;
-        const std::vector<std::string_view> lines = lines_of(files[static_cast<std::size_t>(i)]);
-        load_status status = load_status::loaded;
-        int bad_line = 0;
-        for (std::size_t n = 0; n < lines.size() && status == load_status::loaded; ++n) {
-            bad_line = static_cast<int>(n) + 1;
-            if (static_cast<int>(n) == days)
-                status = load_status::too_many_lines;
-            else if (lines[n].size() > 4096)
-                status = load_status::line_too_long;
-            else if (day_of(lines[n]).out_of_range)
-                status = load_status::flux_out_of_range;
-        }
-        if (status == load_status::loaded && i == 1 && lines.empty())
-            status = load_status::no_days;
-        if (status != load_status::loaded) {
-            if (r.status != status || r.file != i ||
-                (status != load_status::no_days && r.line != bad_line))
-                fuzz::fail("a refusal the rule does not give, or at another place");
-            return 0;
-        }
-        if (r.file < i || r.lines[static_cast<std::size_t>(i)] != static_cast<int>(lines.size()))
-            fuzz::fail("lines loaded and lines of the file disagree");
-        for (std::size_t n = 0; n < lines.size(); ++n) {
-            const auto p = static_cast<std::size_t>(position) + n;
-            const expected_day d = day_of(lines[n]);
-            given_by_a_line[p] = true;
-            if (s.flux_adj[p] != d.flux && !(std::isnan(s.flux_adj[p]) && std::isnan(d.flux)))
-                fuzz::fail("a flux other than its columns give");
-            if ((s.flux_qual[p] != MISSING_FLUX) != d.observed ||
-                (d.observed && s.flux_qual[p] != d.qual))
-                fuzz::fail("a day observed or not against its columns");
-            if (i == 1) {
-                const std::string_view line = lines[n];
-                for (int c = 0; c < activity_text_length; ++c) {
-                    const std::size_t column = static_cast<std::size_t>(c < 19 ? 12 + c : 36 + c);
-                    const char want = column < line.size() ? line[column] : ' ';
-                    if (whole.given.activity[n][static_cast<std::size_t>(c)] != want)
-                        fuzz::fail("an activity text other than the line's columns");
-                }
-            }
-        }
-        if (i == 1 && whole.given.count != static_cast<int>(lines.size()))
-            fuzz::fail("given days and lines disagree");
-        position += days;
+    // What the rule expects.
+    const int days = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0) ? 366 : 365;
+    const std::vector<std::string_view> lines = lines_of(bytes);
+    daily_status status = daily_status::read;
+    int bad_line = 0;
+    for (std::size_t i = 0; i < lines.size() && status == daily_status::read; ++i) {
+        bad_line = static_cast<int>(i) + 1;
+        if (static_cast<int>(i) == days)
+            status = daily_status::too_many_lines;
+        else if (lines[i].size() > 4096)
+            status = daily_status::line_too_long;
+        else if (day_of(lines[i]).out_of_range)
+            status = daily_status::flux_out_of_range;
     }
-    if (r.status != load_status::loaded || position != s.series_len)
-        fuzz::fail("loaded, yet not so");
-    for (std::size_t p = 0; p < MAX_DAYS; ++p)
-        if (!given_by_a_line[p] && (s.flux_qual[p] != MISSING_FLUX || s.flux_adj[p] != 0.0))
-            fuzz::fail("a day no line gives is not a day without observation");
+    if (status != daily_status::read) {
+        if (whole.problem.status != status || whole.problem.line != bad_line)
+            fuzz::fail("a refusal the rule does not give, or at another place");
+        return 0;
+    }
+    if (whole.problem.status != daily_status::read ||
+        whole.days.lines != static_cast<int>(lines.size()))
+        fuzz::fail("lines read and lines of the file disagree");
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const expected_day d = day_of(lines[i]);
+        const double flux = whole.days.flux_adj[i];
+        const int qual = whole.days.flux_qual[i];
+        if (flux != d.flux && !(std::isnan(flux) && std::isnan(d.flux)))
+            fuzz::fail("a flux other than its columns give");
+        if ((qual != MISSING_FLUX) != d.observed || (d.observed && qual != d.qual))
+            fuzz::fail("a day observed or not against its columns");
+        for (int c = 0; c < activity_text_length; ++c) {
+            const std::size_t column = static_cast<std::size_t>(c < 19 ? 12 + c : 36 + c);
+            const char want = column < lines[i].size() ? lines[i][column] : ' ';
+            if (whole.days.activity[i][static_cast<std::size_t>(c)] != want)
+                fuzz::fail("an activity text other than the line's columns");
+        }
+    }
     return 0;
 }

@@ -5,13 +5,11 @@
 // the given year's file, each exactly as long as its day number allows (49 bytes, 50 before
 // 1950) and ended by CR LF, the day numbers consecutive, the activity text that of its line, and
 // on a day without observation the observed flux shown as its Gaussian mean.
-#include "flux/distance.h"
-#include "flux/means.h"
 #include "fuzz_support.h"
-#include "input/daily_series.h"
 #include "record/format.h"
-#include "yearly/writer.h"
+#include "yearly/pipeline.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -25,24 +23,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data) + 2, size - 2);
     const auto files = fuzz::split_files(input, 3);
 
-    static gauss_table gauss_w{};
-    static bool weights = false;
-    if (!weights) {
-        init_gauss_w(gauss_w);
-        weights = true;
+    static year_tables tables;
+    static bool tables_made = false;
+    if (!tables_made) {
+        init_year_tables(tables);
+        tables_made = true;
     }
+    static std::array<daily_year, 3> days;
     static daily_series series;
-    static given_days given;
     static year_records records;
-    if (load_years(year, {files[0], files[1], files[2]}, series, given).status !=
-        load_status::loaded)
-        return 0; // the run stops here, before anything is written
-    distance_pass(series);
-    write_result result;
-    if (format_records(anchors_of(year), series, gauss_w, given, records, result) !=
-        write_status::written)
-        fuzz::fail("a record out of its layout from files that were loaded");
-    if (result.records != given.count || given.count == 0)
+    for (std::size_t i = 0; i < 3; ++i)
+        if (read_daily_bytes(year - 1 + static_cast<int>(i), files[i], days[i]).status !=
+            daily_status::read)
+            return 0; // the run stops here, before anything is written
+    year_result result;
+    const year_status status =
+        compute_year(year, {year - 1, days}, tables, series, records, result);
+    if (days[1].lines == 0) {
+        if (status != year_status::no_days)
+            fuzz::fail("records of a given year without lines");
+        return 0;
+    }
+    if (status != year_status::written)
+        fuzz::fail("a record out of its layout from files that were read");
+    if (result.records != days[1].lines)
         fuzz::fail("not one record for each line of the given year");
 
     // The given year's lines, for their activity text.

@@ -86,13 +86,8 @@ int run_years(std::string_view directory, bool quiet, std::span<const int> years
     for (const int y : years) {
         year_files files;
         form_names(y, files);
-        const std::string before = in_directory(directory, files.ano_bef.data());
-        const std::string given = in_directory(directory, files.ano.data());
-        const std::string after = in_directory(directory, files.ano_aft.data());
         const std::string output = in_directory(directory, files.ano_mean.data());
-        const year_names names{{before.c_str(), given.c_str(), after.c_str()}, output.c_str()};
-
-        const year_result computed = compute_year(y, names, err);
+        const year_run computed = run_year(y, directory, output.c_str(), err);
         if (computed.status != exit_success) {
             status = exit_failure;
             continue;

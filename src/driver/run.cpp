@@ -1,16 +1,17 @@
 #include "driver/run.h"
 
+#include "cli/reports.h"
 #include "driver/dialogue.h"
-#include "flux/distance.h"
-#include "flux/means.h"
-#include "input/daily_series.h"
 #include "io/file_clash.h"
-#include "yearly/writer.h"
+#include "io/whole_file.h"
+#include "sources/years.h"
+#include "yearly/pipeline.h"
 
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace meanflux {
 
@@ -18,13 +19,11 @@ namespace {
 
 constexpr const char* program = "meanflux";
 
-// Everything the phases of a run share, owned by the run to its end.  All of it starts zero-filled
-// but the room for the records, which is written before it is read: a page of memory the run need
-// not touch is time saved.
+// What the computation of a year works in, owned by the run to its end: a page of memory the
+// run need not touch is time saved, so none of it is filled before it is written.
 struct run_data {
-    gauss_table gauss_w{};
+    year_tables tables;
     daily_series series;
-    given_days given;
     year_records records;
 };
 
@@ -46,145 +45,101 @@ int fail_console(std::FILE* err, dialogue_status status, int error_number) noexc
     return exit_failure;
 }
 
-int fail_loading(std::FILE* err, const load_result& loaded, int y, const year_names& names) noexcept
+int fail_writing(std::FILE* err, const whole_write_result& written, const char* output) noexcept
 {
-    const char* name = names.inputs[static_cast<std::size_t>(loaded.file)];
-    const int year = y - 1 + loaded.file;
-    switch (loaded.status) {
-    case load_status::cannot_open:
-        std::fprintf(
-            err, "%s: %s: cannot open: %s\n", program, name, std::strerror(loaded.error_number));
+    const char* reason = std::strerror(written.error_number);
+    switch (written.status) {
+    case whole_write_status::cannot_create:
+        std::fprintf(err, "%s: %s: cannot create: %s\n", program, output, reason);
         break;
-    case load_status::read_error:
-        std::fprintf(
-            err, "%s: %s: cannot read: %s\n", program, name, std::strerror(loaded.error_number));
+    case whole_write_status::cannot_write:
+        std::fprintf(err, "%s: %s: cannot write: %s\n", program, output, reason);
         break;
-    case load_status::line_too_long:
-        std::fprintf(err,
-                     "%s: %s: line %d: longer than %d characters\n",
-                     program,
-                     name,
-                     loaded.line,
-                     max_line_length);
+    case whole_write_status::cannot_rename:
+        std::fprintf(err, "%s: %s: cannot replace: %s\n", program, output, reason);
         break;
-    case load_status::too_many_lines:
-        std::fprintf(err,
-                     "%s: %s: %d lines or more for the %d days of %d\n",
-                     program,
-                     name,
-                     loaded.line,
-                     days_in_year(year),
-                     year);
-        break;
-    case load_status::flux_out_of_range:
-        std::fprintf(err,
-                     "%s: %s: line %d: flux %g outside %.1f to %.1f, which the records can hold\n",
-                     program,
-                     name,
-                     loaded.line,
-                     loaded.flux,
-                     lowest_flux,
-                     highest_flux);
-        break;
-    case load_status::no_days:
-        std::fprintf(err, "%s: %s: no lines; %s not written\n", program, name, names.output);
-        break;
-    case load_status::loaded:
+    case whole_write_status::written:
         break;
     }
     return exit_failure;
 }
 
-// A file with fewer lines than its year has days lacks the days after its last line; the run
-// goes on without them, but the user is told.
-void warn_about_line_counts(std::FILE* err, int y, const year_names& names,
-                            const std::array<int, 3>& lines) noexcept
+// The given year's file has no lines: there is no day to write.
+int fail_without_days(std::FILE* err, std::string_view directory, int y,
+                      const char* output) noexcept
 {
-    for (int i = 0; i < 3; ++i) {
-        const int year = y - 1 + i;
-        const int days = days_in_year(year);
-        const int got = lines[static_cast<std::size_t>(i)];
-        if (got != days)
-            std::fprintf(err,
-                         "%s: warning: %s: %d lines for the %d days of %d\n",
-                         program,
-                         names.inputs[static_cast<std::size_t>(i)],
-                         got,
-                         days,
-                         year);
-    }
-}
-
-int fail_writing(std::FILE* err, const write_result& written, const year_names& names) noexcept
-{
-    const char* reason = std::strerror(written.error_number);
-    const char* ano_mean = names.output;
-    switch (written.status) {
-    case write_status::cannot_create:
-        std::fprintf(err, "%s: %s: cannot create: %s\n", program, ano_mean, reason);
-        break;
-    case write_status::record_too_wide:
-        std::fprintf(err,
-                     "%s: %s: line %d: a value does not fit its five columns; %s not written\n",
-                     program,
-                     names.inputs[1],
-                     written.day + 1,
-                     ano_mean);
-        break;
-    case write_status::write_error:
-        std::fprintf(err, "%s: %s: cannot write: %s\n", program, ano_mean, reason);
-        break;
-    case write_status::rename_error:
-        std::fprintf(err, "%s: %s: cannot replace: %s\n", program, ano_mean, reason);
-        break;
-    case write_status::written:
-        break;
-    }
+    std::fprintf(err,
+                 "%s: %s: no lines; %s not written\n",
+                 program,
+                 daily_file_path(directory, y).c_str(),
+                 output);
     return exit_failure;
 }
 
 } // namespace
 
-year_result compute_year(int y, const year_names& names, std::FILE* err) noexcept
+year_run run_year(int y, std::string_view directory, const char* output, std::FILE* err) noexcept
 {
     // A link can make the yearly file one of the daily index files: it would replace it.
-    const std::array<file_use, 4> uses{{{names.output, true},
-                                        {names.inputs[0], false},
-                                        {names.inputs[1], false},
-                                        {names.inputs[2], false}}};
+    const std::array<std::string, 3> inputs{daily_file_path(directory, y - 1),
+                                            daily_file_path(directory, y),
+                                            daily_file_path(directory, y + 1)};
+    const std::array<file_use, 4> uses{{{output, true},
+                                        {inputs[0].c_str(), false},
+                                        {inputs[1].c_str(), false},
+                                        {inputs[2].c_str(), false}}};
     if (const file_clash clash = find_file_clash(uses); clash.found) {
         std::fprintf(err,
                      "%s: %s: the same file as %s, which the run reads; %s not written\n",
                      program,
-                     names.output,
+                     output,
                      uses[clash.first].name,
-                     names.output);
+                     output);
         return {exit_failure, 0};
     }
 
-    run_data run;
-    init_gauss_w(run.gauss_w);
-
     // Each file is read once; everything written comes from that reading.
-    const load_result loaded = load_year_files(y, names.inputs, run.series, run.given);
-    if (loaded.status != load_status::loaded)
-        return {fail_loading(err, loaded, y, names), 0};
-    warn_about_line_counts(err, y, names, loaded.lines);
+    const std::string dir(directory);
+    source_years years;
+    source_problem problem;
+    const source_status read = read_directory_years(
+        dir.c_str(), {y - 1, y + 1}, {y, y}, missing_years::refused, years, problem);
+    if (read != source_status::read) {
+        report_source_problem(err, program, dir.c_str(), read, problem);
+        return {exit_failure, 0};
+    }
+    if (years.view().lines_of(y) == 0)
+        return {fail_without_days(err, directory, y, output), 0};
+    // A file with fewer lines than its year has days lacks the days after its last line; the
+    // run goes on without them, but the user is told.
+    for (int year = y - 1; year <= y + 1; ++year)
+        if (const int lines = years.view().lines_of(year); lines != days_in_year(year))
+            warn_line_count(err, program, daily_file_path(directory, year), lines, year);
 
-    distance_pass(run.series);
-
-    const write_result written =
-        write_mean_flux(y, names.output, run.series, run.gauss_w, run.given, run.records);
-    if (written.status != write_status::written)
-        return {fail_writing(err, written, names), 0};
-    if (written.undefined_days > 0)
+    static run_data run; // the run's one computation: kept off the stack
+    init_year_tables(run.tables);
+    year_result result;
+    switch (compute_year(y, years.view(), run.tables, run.series, run.records, result)) {
+    case year_status::written:
+        break;
+    case year_status::no_days:
+        return {fail_without_days(err, directory, y, output), 0};
+    case year_status::record_too_wide:
         std::fprintf(err,
-                     "%s: warning: %s: %d days without any observed flux in an averaging window; "
-                     "their undefined values are written as nan\n",
+                     "%s: %s: line %d: a value does not fit its five columns; %s not written\n",
                      program,
-                     names.output,
-                     written.undefined_days);
-    return {exit_success, written.records};
+                     daily_file_path(directory, y).c_str(),
+                     result.day + 1,
+                     output);
+        return {exit_failure, 0};
+    }
+    const whole_write_result written = write_output_file(
+        output, std::string_view(run.records.data(), static_cast<std::size_t>(result.bytes)));
+    if (written.status != whole_write_status::written)
+        return {fail_writing(err, written, output), 0};
+    if (result.undefined_days > 0)
+        warn_undefined_days(err, program, output, result.undefined_days);
+    return {exit_success, result.records};
 }
 
 int run_meanflux(std::FILE* in, std::FILE* out, std::FILE* err) noexcept
@@ -197,9 +152,7 @@ int run_meanflux(std::FILE* in, std::FILE* out, std::FILE* err) noexcept
     if (asked != dialogue_status::accepted)
         return fail_console(err, asked, errno);
 
-    const year_names names{{files.ano_bef.data(), files.ano.data(), files.ano_aft.data()},
-                           files.ano_mean.data()};
-    const year_result computed = compute_year(files.i_ano, names, err);
+    const year_run computed = run_year(files.i_ano, "", files.ano_mean.data(), err);
     if (computed.status != exit_success)
         return computed.status;
 

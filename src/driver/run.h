@@ -1,8 +1,8 @@
 // The program's run: dialogue, loading, computation and the yearly mean-flux file, in order.
 #pragma once
 
-#include <array>
 #include <cstdio>
+#include <string_view>
 
 namespace meanflux {
 
@@ -10,29 +10,24 @@ namespace meanflux {
 inline constexpr int exit_success = 0;
 inline constexpr int exit_failure = 1;
 
-// The files of one year's computation: the daily index files of the year before, the year and
-// the year after, and the yearly mean-flux file.
-struct year_names {
-    std::array<const char*, 3> inputs;
-    const char* output;
-};
-
-struct year_result {
+struct year_run {
     int status;  // exit_success when the yearly file was written, exit_failure otherwise
     int records; // records written: one for each line of the given year's file
 };
 
 // Compute one year: everything the run does after the dialogue but its closing message.
 //
-// Given:    y      the year, from first_year to last_year
-//           names  its files
-//           err    where failures and warnings go, one line each, naming the file concerned
+// Given:    y          the year, from first_year to last_year
+//           directory  where the daily index files of y - 1, y and y + 1 are; empty for the
+//                      current directory (the files are then named without a directory)
+//           output     the yearly mean-flux file to write
+//           err        where failures and warnings go, one line each, naming the file concerned
 // Returns:  the status and the records written.
-// Notes:    The weights are formed, the three files loaded, the distances applied and the
-//           yearly file written, each phase as the console run does it: the same inputs give
-//           the same bytes, the same warnings and the same messages.  On failure nothing is
-//           written and an existing yearly file is kept.
-[[nodiscard]] year_result compute_year(int y, const year_names& names, std::FILE* err) noexcept;
+// Notes:    The three files are read (each must be there), a warning given for each that is
+//           short of days, the year computed (compute_year) and the yearly file written.  On
+//           failure nothing is written and an existing yearly file is kept.
+[[nodiscard]] year_run run_year(int y, std::string_view directory, const char* output,
+                                std::FILE* err) noexcept;
 
 // Run the program once, as a console dialogue.
 //

@@ -27,13 +27,4 @@ void distance_pass(daily_series& series, const distance_table& table) noexcept
         series.flux_obs[p] = (series.flux_adj[p] / table[p]) / table[p];
 }
 
-void distance_pass(daily_series& series) noexcept
-{
-    for (int i = 0; i < series.series_len; ++i) {
-        const double r = dist_factor(i);
-        const auto p = static_cast<std::size_t>(i);
-        series.flux_obs[p] = (series.flux_adj[p] / r) / r;
-    }
-}
-
 } // namespace meanflux

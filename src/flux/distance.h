@@ -44,17 +44,11 @@ void init_distance_table(distance_table& table) noexcept;
 
 // Observed flux of every position of the series.
 //
+// Given:    table   from init_distance_table
 // Given and returned:
 //           series  flux_obs[i] = (flux_adj[i] / r) / r with r = dist_factor(i), for positions 0
 //                   to series_len - 1, whatever the day's qualifier
 // Notes:    Two divisions by r, not one by r * r: the two can differ in the last place.
-void distance_pass(daily_series& series) noexcept;
-
-// The same, with the distances taken from a table.
-//
-// Given:    table   from init_distance_table
-// Given and returned:
-//           series  as distance_pass(series), bit for bit
 void distance_pass(daily_series& series, const distance_table& table) noexcept;
 
 } // namespace meanflux

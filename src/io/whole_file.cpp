@@ -43,19 +43,37 @@ whole_file_result read_whole_file(const char* name, std::size_t limit, std::stri
     return result;
 }
 
+whole_write_result write_output_file(const char* name, std::string_view bytes) noexcept
+{
+    whole_write_result result;
+    output_file out;
+    if ((result.error_number = begin_output(name, out)) != 0) {
+        result.status = whole_write_status::cannot_create;
+        return result;
+    }
+    errno = 0;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out.stream) != bytes.size()) {
+        result.error_number = errno != 0 ? errno : EIO;
+        result.status = whole_write_status::cannot_write;
+        abandon_output(out);
+        return result;
+    }
+    switch (finish_output(out, name, result.error_number)) {
+    case finish_status::done:
+        break;
+    case finish_status::write_error:
+        result.status = whole_write_status::cannot_write;
+        break;
+    case finish_status::rename_error:
+        result.status = whole_write_status::cannot_rename;
+        break;
+    }
+    return result;
+}
+
 int write_whole_file(const char* name, std::string_view bytes) noexcept
 {
-    output_file out;
-    if (const int error_number = begin_output(name, out); error_number != 0)
-        return error_number;
-    errno = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), out.stream) != bytes.size()) {
-        const int error_number = errno != 0 ? errno : EIO;
-        abandon_output(out);
-        return error_number;
-    }
-    int error_number = 0;
-    return finish_output(out, name, error_number) == finish_status::done ? 0 : error_number;
+    return write_output_file(name, bytes).error_number;
 }
 
 } // namespace meanflux

@@ -3,7 +3,6 @@
 #include "io/whole_file.h"
 #include "sources/celestrak.h"
 #include "sources/gfz.h"
-#include "sources/yearly_files.h"
 
 #include <algorithm>
 #include <cstring>
@@ -151,15 +150,6 @@ source_status read_source_file(const char* name, source_days& source, source_pro
         return source_status::too_large;
     }
     return source_status::cannot_read;
-}
-
-source_status read_source_at(const char* path, year_span years, source_days& source,
-                             source_problem& problem)
-{
-    struct stat file {};
-    if (::stat(path, &file) == 0 && S_ISDIR(file.st_mode))
-        return read_yearly_files(path, years, source, problem);
-    return read_source_file(path, source, problem);
 }
 
 } // namespace meanflux

@@ -8,12 +8,11 @@
 //
 // Each published format has its own reader (sources/gfz.h, sources/celestrak.h), which knows its
 // format by the file's first line; read_source() recognises the format and calls the reader.  A
-// directory of yearly daily index files that already exist is a source too
-// (sources/yearly_files.h): its days are the files' lines, each as its file has it (`length` is
-// then that line's length, up to 71, not always 71), with the date that its place in its year's
-// file gives.  read_source_at() takes any of them.
+// directory of yearly daily index files that already exist is a source too: sources/years.h
+// reads any of them into the years a run computes.
 #pragma once
 
+#include "input/daily_year.h"
 #include "sources/daily_line.h"
 
 #include <cstddef>
@@ -40,9 +39,7 @@ struct source_day {
     std::size_t length; // characters of the line, without its line end
 };
 
-// The days of a source, in calendar order, one for every day from the first to the last; from a
-// directory of yearly files, one for every line of its files, so that a file short of lines
-// leaves the days after its last line out.
+// The days of a source, in calendar order, one for every day from the first to the last.
 struct source_days {
     source_format format = source_format::unknown;
     // The daily index lines of all days, in order, each followed by LF: the bytes of a yearly
@@ -100,6 +97,8 @@ enum class source_status {
     too_large,      // the file holds more than max_source_bytes
     not_recognised, // neither a GFZ Potsdam file nor a CelesTrak file
     malformed,      // a line breaks its format: problem.line and problem.what tell which and how
+    bad_year_file,  // a year's daily index file (or the lines of a year of a published file)
+                    // that the yearly run refuses: problem.daily tells how, problem.year which
 };
 
 // What is wrong with a source that could not be read.
@@ -107,13 +106,18 @@ struct source_problem {
     long line = 0;        // the line at fault, counted from 1; 0 for the file as a whole
     std::string what;     // what is wrong with it
     int error_number = 0; // errno, for cannot_read
-    std::string file;     // the file at fault, when it is one of a directory's files
+    std::string file;     // bad_year_file: the year's file, or the published file
+    int year = 0;         // bad_year_file: the year
+    bool by_date = false; // bad_year_file: a published file, whose days are named by date
+    daily_problem daily;  // bad_year_file: what the reading of the year's lines found
 };
 
 // Years of a source to read: from `first` to `last`, both included.
 struct year_span {
     int first = 0;
     int last = 9999;
+
+    bool contains(int year) const noexcept { return year >= first && year <= last; }
 };
 
 // What a file of neither format is told: what each format is expected to look like.
@@ -154,17 +158,6 @@ inline constexpr const char* not_a_source =
 // Notes:    At most max_source_bytes are read, so an endless input costs no more than that.
 [[nodiscard]] source_status read_source_file(const char* name, source_days& source,
                                              source_problem& problem);
-
-// Read a source of any kind: a directory of yearly daily index files, or a published file.
-//
-// Given:    path     the directory or file
-//           years    the years wanted: of a directory only their files are read; a published
-//                    file is read and checked whole, and all its days are kept
-// Returned: source   as read_yearly_files or read_source_file
-//           problem  as they give it
-// Returns:  as read_yearly_files for a directory, as read_source_file otherwise.
-[[nodiscard]] source_status read_source_at(const char* path, year_span years, source_days& source,
-                                           source_problem& problem);
 
 // What the readers share.
 

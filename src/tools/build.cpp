@@ -1,12 +1,12 @@
 #include "tools/build.h"
 
+#include "cli/reports.h"
+#include "io/file_clash.h"
 #include "io/output_file.h"
-#include "sources/daily_line.h"
-#include "sources/source.h"
-#include "sources/yearly_files.h"
+#include "sources/years.h"
 #include "tools/combine.h"
 #include "tools/command_line.h"
-#include "yearly/years.h"
+#include "yearly/pipeline.h"
 
 #include <meanflux/calendar.h>
 
@@ -180,161 +180,11 @@ std::string yearly_file_name(const char* directory, int year, const char* suffix
     return std::string(directory) + "/" + name;
 }
 
-// The daily index files of consecutive years, as the yearly run loads them: the lines of every
-// file, read and converted once.
-struct year_files {
-    bool directory = false;          // read from a directory of yearly files
-    bool goes_on = false;            // the source holds days after the years read
-    int first_year = 0;              // the year of the first file
-    std::vector<std::size_t> starts; // where each year's lines begin; one more for the end
-    std::vector<double> flux_adj;    // the lines of all files, one after another
-    std::vector<int> flux_qual;
-    std::vector<activity_text> activity;
-    std::vector<index_file> files; // each year's lines, once all are read
-};
-
-int years_read(const year_files& f)
+// The name by which messages speak of the file of a year: a directory's file, or the source.
+std::string file_of_year(const build_options& o, const source_years& years, int year)
 {
-    return f.starts.empty() ? 0 : static_cast<int>(f.starts.size()) - 1;
-}
-
-std::size_t lines_of_year(const year_files& f, int year)
-{
-    const long i = static_cast<long>(year) - f.first_year;
-    if (i < 0 || i >= years_read(f))
-        return 0;
-    return f.starts[static_cast<std::size_t>(i) + 1] - f.starts[static_cast<std::size_t>(i)];
-}
-
-// Add the lines of the next year: days [begin, end) of `source`, all of year `year`.
-//
-// Returns:  true; false at a line whose flux no record can hold, after a message naming its
-//           file and line (a directory's file) or its date.
-bool add_year(const char* source_path, const source_days& source, std::size_t begin,
-              std::size_t end, int year, std::FILE* err, year_files& f)
-{
-    if (f.starts.empty())
-        f.first_year = year;
-    f.starts.push_back(f.flux_adj.size());
-    auto take = [&](std::string_view text) {
-        double flux = 0.0;
-        int qual = 0;
-        activity_text activity;
-        const flux_reading reading = read_index_line(text, flux, qual, activity);
-        f.flux_adj.push_back(flux);
-        f.flux_qual.push_back(qual);
-        f.activity.push_back(activity);
-        return reading != flux_reading::out_of_range;
-    };
-    // A source that begins within its first year: the days before it as days without data, as
-    // meanflux-import writes them.
-    if (begin < end && !f.directory &&
-        (source.days[begin].month != 1 || source.days[begin].day != 1)) {
-        const std::string before = lines_before(source.days[begin]);
-        for (std::size_t at = 0; at < before.size(); at += daily_line_length + 1)
-            (void)take(std::string_view(before).substr(at, daily_line_length));
-    }
-    for (std::size_t i = begin; i < end; ++i) {
-        if (take(line_of(source, source.days[i])))
-            continue;
-        const source_day& day = source.days[i];
-        const std::string place =
-            f.directory ? yearly_file_name(source_path, year, ".dat") + ": line " +
-                              std::to_string(f.flux_adj.size() - f.starts.back())
-                        : std::string(source_path) + ": " + iso_date(day.year, day.month, day.day);
-        std::fprintf(err,
-                     "%s: %s: flux %g outside %.1f to %.1f, which the records can hold; nothing "
-                     "written\n",
-                     program,
-                     place.c_str(),
-                     f.flux_adj.back(),
-                     lowest_flux,
-                     highest_flux);
-        return false;
-    }
-    return true;
-}
-
-int report_source_problem(std::FILE* err, const char* source_path, source_status status,
-                          const source_problem& problem)
-{
-    const std::string file = problem.file.empty() ? source_path : problem.file;
-    if (status == source_status::malformed && problem.line > 0)
-        std::fprintf(err,
-                     "%s: %s: line %ld: %s\n",
-                     program,
-                     file.c_str(),
-                     problem.line,
-                     problem.what.c_str());
-    else
-        std::fprintf(err, "%s: %s: %s\n", program, file.c_str(), problem.what.c_str());
-    // A year's file missing from a directory is data not there; anything else a file error.
-    const bool year_missing = status == source_status::cannot_read && !problem.file.empty() &&
-                              problem.error_number == ENOENT;
-    return year_missing ? exit_not_there : exit_usage_or_file;
-}
-
-// Read the source's lines of the years wanted into `f`, each line converted once: the lines of
-// the files that meanflux-import writes from a published file (CelesTrak's predictions left out,
-// as it leaves them out), or of a directory's files.
-//
-// Returns:  -1 when done, or the exit status after a message.
-int read_years(const char* source_path, year_span wanted, std::FILE* err, year_files& f)
-{
-    source_days source;
-    source_problem problem;
-    struct stat file {};
-    f.directory = ::stat(source_path, &file) == 0 && S_ISDIR(file.st_mode);
-    if (f.directory) {
-        // One file at a time, into the same memory: the years are converted as they come.
-        std::vector<int> found;
-        if (const source_status status = list_yearly_files(source_path, wanted, found, problem);
-            status != source_status::read)
-            return report_source_problem(err, source_path, status, problem);
-        const std::size_t room = found.size() * static_cast<std::size_t>(max_year_days);
-        f.flux_adj.reserve(room);
-        f.flux_qual.reserve(room);
-        f.activity.reserve(room);
-        for (const int year : found) {
-            source.text.clear();
-            source.days.clear();
-            if (const source_status status = read_yearly_file(source_path, year, source, problem);
-                status != source_status::read)
-                return report_source_problem(err, source_path, status, problem);
-            if (!add_year(source_path, source, 0, source.days.size(), year, err, f))
-                return exit_usage_or_file;
-        }
-        struct stat next {};
-        f.goes_on =
-            wanted.last < 9999 &&
-            ::stat(yearly_file_name(source_path, wanted.last + 1, ".dat").c_str(), &next) == 0;
-    } else {
-        if (const source_status status = read_source_file(source_path, source, problem);
-            status != source_status::read)
-            return report_source_problem(err, source_path, status, problem);
-        const std::size_t end = days_before_predictions(source);
-        std::size_t i = 0;
-        while (i < end && source.days[i].year < wanted.first)
-            ++i;
-        while (i < end && source.days[i].year <= wanted.last) {
-            const int year = source.days[i].year;
-            const std::size_t begin = i;
-            while (i < end && source.days[i].year == year)
-                ++i;
-            if (!add_year(source_path, source, begin, i, year, err, f))
-                return exit_usage_or_file;
-        }
-        f.goes_on = i < end;
-    }
-    f.starts.push_back(f.flux_adj.size());
-    for (int y = 0; y < years_read(f); ++y) {
-        const std::size_t at = f.starts[static_cast<std::size_t>(y)];
-        const std::size_t count = f.starts[static_cast<std::size_t>(y) + 1] - at;
-        f.files.push_back({std::span<const double>(f.flux_adj).subspan(at, count),
-                           std::span<const int>(f.flux_qual).subspan(at, count),
-                           std::span<const activity_text>(f.activity).subspan(at, count)});
-    }
-    return -1;
+    return years.format == source_format::yearly_files ? daily_file_path(o.source, year)
+                                                       : std::string(o.source);
 }
 
 // One output to write: a yearly file or the combined file.
@@ -369,7 +219,6 @@ int processor_count() noexcept
 // The years a build computes, and what the source holds around them.
 struct year_range {
     int from = 0, to = 0;                    // the years computed
-    int first_held = 0, last_held = 0;       // the first and last years read that have days
     int last_of_source = 0;                  // the source's last year; beyond every year when
                                              // the source goes on after the years read
     bool combined = false;                   // a combined file is written: a year from 1950 on
@@ -380,25 +229,21 @@ struct year_range {
 // computed as the yearly run computes it.
 //
 // Returns:  -1 to go on, or the exit status after a message.
-int choose_years(const build_options& o, const year_files& files, std::FILE* err, year_range& r)
+int choose_years(const build_options& o, const source_years& years, std::FILE* err, year_range& r)
 {
-    r.last_held = -1;
-    for (int year = files.first_year; year < files.first_year + years_read(files); ++year) {
-        // A directory's file is data the user gave, even empty: the yearly run takes it with a
-        // warning.  The data end with the last year that has days.
-        if (r.first_held == 0 && (files.directory || lines_of_year(files, year) > 0))
-            r.first_held = year;
-        if (lines_of_year(files, year) > 0)
-            r.last_held = year;
-    }
-    if (r.last_held < 0) {
+    // The source's data end with its last day: an empty file after it adds none.
+    int last_with_days = 0;
+    for (int year = years.first_held(); year <= years.last_held(); ++year)
+        if (years.view().lines_of(year) > 0)
+            last_with_days = year;
+    if (last_with_days == 0) {
         std::fprintf(err, "%s: %s: no day of the years asked for\n", program, o.source);
         return exit_not_there;
     }
-    r.last_of_source = files.goes_on ? last_run_year + 2 : r.last_held;
-    r.from = o.from != 0 ? o.from : std::max(r.first_held + 1, first_combined_year);
-    r.to = o.to != 0 ? o.to : std::min(r.last_held, last_run_year);
-    if (r.from - 1 < r.first_held || r.from - 1 > r.last_held) {
+    r.last_of_source = years.goes_on ? last_run_year + 2 : last_with_days;
+    r.from = o.from != 0 ? o.from : std::max(years.first_held() + 1, first_combined_year);
+    r.to = o.to != 0 ? o.to : std::min(last_with_days, last_run_year);
+    if (!years.holds(r.from - 1)) {
         std::fprintf(err,
                      "%s: %s: no days of %d, the year before %d, which its means need\n",
                      program,
@@ -407,7 +252,7 @@ int choose_years(const build_options& o, const year_files& files, std::FILE* err
                      r.from);
         return exit_not_there;
     }
-    if (r.to > r.last_held || r.from > r.to) {
+    if (!years.holds(r.to) || r.from > r.to) {
         std::fprintf(
             err, "%s: %s: no days of %d\n", program, o.source, r.from > r.to ? r.from : r.to);
         return exit_not_there;
@@ -418,9 +263,8 @@ int choose_years(const build_options& o, const year_files& files, std::FILE* err
         return usage_error(err, {program, usage, help}, "-o: the years built end before 1950");
 
     for (int year = r.from; year <= r.to; ++year) {
-        const std::string name =
-            files.directory ? yearly_file_name(o.source, year, ".dat") : std::string(o.source);
-        const auto lines = static_cast<int>(lines_of_year(files, year));
+        const std::string name = file_of_year(o, years, year);
+        const int lines = years.view().lines_of(year);
         if (lines == 0) {
             std::fprintf(err, "%s: %s: no lines; nothing written\n", program, name.c_str());
             return exit_not_there;
@@ -444,13 +288,13 @@ int choose_years(const build_options& o, const year_files& files, std::FILE* err
 // Refuse outputs that would replace the source, a yearly file read, or one another.
 //
 // Returns:  true after a message naming both files.
-bool refuse_clash(const build_options& o, const year_files& files, const year_range& r,
+bool refuse_clash(const build_options& o, const source_years& years, const year_range& r,
                   std::FILE* err)
 {
     std::vector<std::string> inputs, outputs;
-    if (files.directory)
-        for (int year = files.first_year; year < files.first_year + years_read(files); ++year)
-            inputs.push_back(yearly_file_name(o.source, year, ".dat"));
+    if (years.format == source_format::yearly_files)
+        for (int year = years.first_held(); year <= years.last_held(); ++year)
+            inputs.push_back(daily_file_path(o.source, year));
     else
         inputs.emplace_back(o.source);
     if (o.yearly_dir != nullptr)
@@ -476,7 +320,7 @@ struct record_block {
     std::vector<year_job> jobs;
 };
 
-void lay_out_records(const year_files& files, const year_range& r, record_block& block)
+void lay_out_records(const daily_years& files, const year_range& r, record_block& block)
 {
     std::vector<std::size_t> rooms;
     block.size = 0;
@@ -485,7 +329,7 @@ void lay_out_records(const year_files& files, const year_range& r, record_block&
             block.header_at = block.size;
             block.size += combined_header_bytes;
         }
-        rooms.push_back(lines_of_year(files, year) *
+        rooms.push_back(static_cast<std::size_t>(files.lines_of(year)) *
                         static_cast<std::size_t>(record_bytes(day_number(1, 1, year))));
         block.size += rooms.back();
     }
@@ -503,31 +347,26 @@ void lay_out_records(const year_files& files, const year_range& r, record_block&
 }
 
 // The warnings that the yearly runs would give, once each.
-void warn(const build_options& o, const year_files& files, const year_range& r,
+void warn(const build_options& o, const source_years& years, const year_range& r,
           const std::vector<year_job>& jobs, std::FILE* err)
 {
+    const daily_years files = years.view();
     // A directory's file short of days, before the source's last year, which is short by
     // nature: the warning about where the data end says what that means for it.
-    if (files.directory)
+    if (years.format == source_format::yearly_files)
         for (int year = r.from - 1; year <= r.to + 1; ++year) {
-            const auto lines = static_cast<int>(lines_of_year(files, year));
-            if (year >= r.first_held && year < r.last_of_source && lines != days_in_year(year))
-                std::fprintf(err,
-                             "%s: warning: %s: %d lines for the %d days of %d\n",
-                             program,
-                             yearly_file_name(o.source, year, ".dat").c_str(),
-                             lines,
-                             days_in_year(year),
-                             year);
+            const int lines = files.lines_of(year);
+            if (years.holds(year) && year < r.last_of_source && lines != days_in_year(year))
+                warn_line_count(err, program, daily_file_path(o.source, year), lines, year);
         }
     if (r.to + 1 >= r.last_of_source) {
         // The last day of data that the windows of the last year reach: in the year after it
         // when the source goes on into that year.
         const auto last_line_of = [&](int year) {
-            return day_number(1, 1, year) + static_cast<int>(lines_of_year(files, year)) - 1;
+            return day_number(1, 1, year) + files.lines_of(year) - 1;
         };
         const int last_data =
-            lines_of_year(files, r.to + 1) > 0 ? last_line_of(r.to + 1) : last_line_of(r.to);
+            files.lines_of(r.to + 1) > 0 ? last_line_of(r.to + 1) : last_line_of(r.to);
         if (last_data - window_reach < last_line_of(r.to))
             std::fprintf(err,
                          "%s: warning: %s: the data end on %s; %s is the last day whose averaging "
@@ -539,12 +378,7 @@ void warn(const build_options& o, const year_files& files, const year_range& r,
     }
     for (const year_job& job : jobs)
         if (job.result.undefined_days > 0)
-            std::fprintf(err,
-                         "%s: warning: %d: %d days without any observed flux in an averaging "
-                         "window; their undefined values are written as nan\n",
-                         program,
-                         job.year,
-                         job.result.undefined_days);
+            warn_undefined_days(err, program, std::to_string(job.year), job.result.undefined_days);
 }
 
 // Write the outputs into the yearly directory (made if missing) and the combined file, all or
@@ -580,39 +414,44 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
 
     // The source: of a directory only the files of the years that can be needed are read.
     const year_span wanted{o.from != 0 ? o.from - 1 : first_combined_year - 1,
-                           o.to != 0 ? o.to + 1 : 9999};
-    year_files files;
-    if (const int status = read_years(o.source, wanted, err, files); status >= 0)
-        return status;
+                           o.to != 0 ? o.to + 1 : last_daily_file_year};
+    source_years years;
+    source_problem problem;
+    if (const source_status status =
+            read_source_years(o.source, wanted, wanted, missing_years::end_data, years, problem);
+        status != source_status::read) {
+        report_source_problem(err, program, o.source, status, problem);
+        // A year's file missing from a directory is data not there; anything else a file error.
+        const bool year_missing = status == source_status::bad_year_file &&
+                                  problem.daily.status == daily_status::cannot_open &&
+                                  problem.daily.error_number == ENOENT;
+        return year_missing ? exit_not_there : exit_usage_or_file;
+    }
     year_range r;
-    if (const int status = choose_years(o, files, err, r); status >= 0)
+    if (const int status = choose_years(o, years, err, r); status >= 0)
         return status;
-    if (refuse_clash(o, files, r, err))
+    if (refuse_clash(o, years, r, err))
         return exit_usage_or_file;
 
     // Every year computed, on every core.
     record_block block;
-    lay_out_records(files, r, block);
-    gauss_table gauss_w{};
-    init_gauss_w(gauss_w);
-    distance_table distances{};
-    init_distance_table(distances);
-    compute_years(files.files, files.first_year, gauss_w, distances, block.jobs, processor_count());
+    lay_out_records(years.view(), r, block);
+    static year_tables tables;
+    init_year_tables(tables);
+    compute_years(years.view(), tables, block.jobs, processor_count());
     for (const year_job& job : block.jobs)
-        if (job.result.status != write_status::written ||
+        if (job.result.status != year_status::written ||
             static_cast<std::size_t>(job.result.bytes) != job.records.size()) {
-            const std::string where = files.directory ? yearly_file_name(o.source, job.year, ".dat")
-                                                      : std::string(o.source);
             std::fprintf(err,
                          "%s: %s: %d, day %d: a value does not fit its five columns; nothing "
                          "written\n",
                          program,
-                         where.c_str(),
+                         file_of_year(o, years, job.year).c_str(),
                          job.year,
                          job.result.day + 1);
             return exit_usage_or_file;
         }
-    warn(o, files, r, block.jobs, err);
+    warn(o, years, r, block.jobs, err);
 
     // The outputs: the yearly files, then the combined file, whose header now has its range.
     std::vector<output_plan> outputs;

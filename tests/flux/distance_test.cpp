@@ -10,6 +10,17 @@ namespace {
 using test::few_ulps;
 using test::ulps_between;
 
+// The distance pass with the table that every computation uses.
+void distance_pass(daily_series& series)
+{
+    static const distance_table table = [] {
+        distance_table t{};
+        init_distance_table(t);
+        return t;
+    }();
+    meanflux::distance_pass(series, table);
+}
+
 TEST(DistanceCorrection, RunConstants)
 {
     EXPECT_EQ(ecc, 0.0167);

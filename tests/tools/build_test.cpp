@@ -323,6 +323,26 @@ TEST(Build, ShortAndEmptyFilesAsTheYearlyRunTakesThem)
         << r.err;
     EXPECT_TRUE(read_file(out / "mean_flux.dat") ==
                 per_year_pipeline(piped_empty.path(), 1980, 1981));
+
+    // An empty year before: a file that exists is data the user gave, taken as the run takes it.
+    source.write("1981.dat", read_file(real_year(1981)));
+    piped.write("1981.dat", read_file(real_year(1981)));
+    source.write("1979.dat", "");
+    piped.write("1979.dat", "");
+    r = run_command("meanflux-build", {"--from", "1980", "--to", "1980", dir}, out.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err,
+              "meanflux-build: warning: " + (source / "1979.dat").string() +
+                  ": 0 lines for the 365 days of 1979\n");
+    EXPECT_TRUE(read_file(out / "mean_flux.dat") == per_year_pipeline(piped.path(), 1980, 1980));
+
+    // An empty file after the last year adds no day (as the one a user makes for the per-year
+    // runs), and a file of a year no run reads (2101.dat, with no 2100.dat) does not count.
+    source.write("1983.dat", "");
+    source.write("2101.dat", "never read\n");
+    r = run_command("meanflux-build", {"-o", "after.dat", "--from", "1980", dir}, out.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "after.dat: 1096 days, 1980-01-01 to 1982-12-31\n");
 }
 
 TEST(Build, Refusals)
@@ -330,9 +350,15 @@ TEST(Build, Refusals)
     scratch_dir source;
     add_archive_years(source, 1979, 1981);
     const std::string dir = source.path().string();
-    scratch_dir gap;
+    scratch_dir gap, gap_after, gaps_after;
     add_archive_years(gap, 1978, 1981);
     fs::remove(gap / "1979.dat");
+    // The year after --to missing, a later year there; two years missing after the last built.
+    add_archive_years(gap_after, 1979, 1987);
+    fs::remove(gap_after / "1985.dat");
+    add_archive_years(gaps_after, 1979, 1985);
+    fs::remove(gaps_after / "1983.dat");
+    fs::remove(gaps_after / "1984.dat");
     const std::string line = read_file(source / "1980.dat").substr(0, 72);
     scratch_dir long_line, high_flux, many_lines;
     add_archive_years(long_line, 1979, 1981);
@@ -343,13 +369,6 @@ TEST(Build, Refusals)
     high_flux.write("1980.dat", high);
     add_archive_years(many_lines, 1979, 1981);
     many_lines.write("1981.dat", read_file(source / "1980.dat"));
-    // Years missing before a later year's file: no yearly run could go past them.
-    scratch_dir hole_after_to, holes;
-    add_archive_years(hole_after_to, 1979, 1987);
-    fs::remove(hole_after_to / "1985.dat");
-    add_archive_years(holes, 1979, 1985);
-    fs::remove(holes / "1983.dat");
-    fs::remove(holes / "1984.dat");
     scratch_dir files;
     std::string gfz = read_file(gfz_1979_1981);
     const std::size_t at = gfz.find("1980 01 12 ");
@@ -390,14 +409,19 @@ TEST(Build, Refusals)
          "meanflux-build: " + (files / "neither.txt").string() + ": neither a GFZ Potsdam"},
         {{gap.path().string()},
          1,
-         "meanflux-build: " + (gap / "1979.dat").string() + ": No such file or directory"},
-        {{"--from", "1980", "--to", "1984", hole_after_to.path().string()},
+         "meanflux-build: " + (gap / "1979.dat").string() +
+             ": cannot open: No such file or "
+             "directory"},
+        {{"--from", "1980", "--to", "1984", gap_after.path().string()},
          1,
-         "meanflux-build: " + (hole_after_to / "1985.dat").string() +
-             ": No such file or directory"},
-        {{"--from", "1980", "--to", "1982", holes.path().string()},
+         "meanflux-build: " + (gap_after / "1985.dat").string() +
+             ": cannot open: No such file or "
+             "directory"},
+        {{"--to", "1982", gaps_after.path().string()},
          1,
-         "meanflux-build: " + (holes / "1983.dat").string() + ": No such file or directory"},
+         "meanflux-build: " + (gaps_after / "1983.dat").string() +
+             ": cannot open: No such file "
+             "or directory"},
         {{"--from", "1979", dir},
          1,
          "meanflux-build: " + dir +
@@ -410,8 +434,7 @@ TEST(Build, Refusals)
         {{high_flux.path().string()},
          2,
          "meanflux-build: " + (high_flux / "1980.dat").string() +
-             ": line 12: flux 9999 outside -93.0 to 935.0, which the records can hold; nothing "
-             "written"},
+             ": line 12: flux 9999 outside -93.0 to 935.0, which the records can hold\n"},
         {{many_lines.path().string()},
          2,
          "meanflux-build: " + (many_lines / "1981.dat").string() +
@@ -419,8 +442,7 @@ TEST(Build, Refusals)
         {{(files / "gfz.txt").string()},
          2,
          "meanflux-build: " + (files / "gfz.txt").string() +
-             ": 1980-01-12: flux 999.9 outside -93.0 to 935.0, which the records can hold; "
-             "nothing written"},
+             ": 1980-01-12: flux 999.9 outside -93.0 to 935.0, which the records can hold\n"},
     };
     for (const auto& c : cases) {
         scratch_dir out;

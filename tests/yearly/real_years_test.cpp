@@ -1,17 +1,16 @@
-// Every year of the bundled archive computed in memory, as a command that builds many years in
-// one process would, and compared byte for byte with the independent computation.
-#include "flux/distance.h"
-#include "flux/means.h"
-#include "input/daily_series.h"
+// Every year of the bundled archive computed in memory, as meanflux-build computes them, and
+// compared byte for byte with the independent computation.
+#include "sources/years.h"
 #include "support/reference_year.h"
 #include "support/run_program.h"
 #include "support/yearly_files.h"
-#include "yearly/writer.h"
+#include "yearly/pipeline.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace meanflux {
 namespace {
@@ -23,27 +22,25 @@ TEST(RealYears, EveryYearAgreesWithAnIndependentComputation)
     test::scratch_dir dir;
     for (int y = 1932; y <= 2018; ++y)
         dir.add(test::real_year(y));
-    gauss_table gauss_w{};
-    init_gauss_w(gauss_w);
-    daily_series series;
-    given_days given;
-    year_records records{};
-    for (int year = 1933; year <= 2017; ++year) {
-        std::array<std::string, 3> files;
-        for (int i = 0; i < 3; ++i)
-            files[static_cast<std::size_t>(i)] =
-                test::read_file(dir / (std::to_string(year - 1 + i) + ".dat"));
-        const load_result loaded = load_years(year, {files[0], files[1], files[2]}, series, given);
-        ASSERT_EQ(loaded.status, load_status::loaded) << year;
-        distance_pass(series);
-        write_result result;
-        ASSERT_EQ(format_records(anchors_of(year), series, gauss_w, given, records, result),
-                  write_status::written)
-            << year;
-        EXPECT_EQ(result.records, year == 2018 ? 120 : days_in_year(year)) << year;
-        EXPECT_EQ(std::string(records.data(), static_cast<std::size_t>(result.bytes)),
-                  test::reference_mean_flux_file(dir.path(), year))
-            << year;
+    source_years years;
+    source_problem problem;
+    ASSERT_EQ(
+        read_directory_years(
+            dir.path().c_str(), {1932, 2018}, {1933, 2017}, missing_years::refused, years, problem),
+        source_status::read);
+    const auto tables = std::make_unique<year_tables>();
+    init_year_tables(*tables);
+    std::vector<year_records> records(2017 - 1933 + 1);
+    std::vector<year_job> jobs;
+    for (int year = 1933; year <= 2017; ++year)
+        jobs.push_back({year, records[static_cast<std::size_t>(year - 1933)], {}});
+    compute_years(years.view(), *tables, jobs, 2);
+    for (const year_job& job : jobs) {
+        ASSERT_EQ(job.result.status, year_status::written) << job.year;
+        EXPECT_EQ(job.result.records, days_in_year(job.year)) << job.year;
+        EXPECT_EQ(std::string(job.records.data(), static_cast<std::size_t>(job.result.bytes)),
+                  test::reference_mean_flux_file(dir.path(), job.year))
+            << job.year;
     }
 }
 

@@ -1,23 +1,20 @@
-#include "yearly/writer.h"
+#include "yearly/pipeline.h"
 
 #include "flux/distance.h"
 #include "support/index_lines.h"
 #include "support/run_program.h"
+#include "support/yearly_files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <array>
 #include <cstdio>
-#include <filesystem>
+#include <memory>
 #include <string>
-#include <unistd.h>
 
 namespace meanflux {
 namespace {
-
-namespace fs = std::filesystem;
-using test::scratch_dir;
 
 TEST(CalendarAnchors, OfGivenYears)
 {
@@ -42,22 +39,27 @@ TEST(CalendarAnchors, OfGivenYears)
 
 // A year computed in memory from the bytes of its three daily index files.
 struct year_in_memory {
-    daily_series series;
-    given_days given;
-    gauss_table gauss_w{};
+    std::unique_ptr<std::array<daily_year, 3>> files =
+        std::make_unique<std::array<daily_year, 3>>();
+    std::unique_ptr<year_tables> tables = std::make_unique<year_tables>();
+    std::unique_ptr<daily_series> series = std::make_unique<daily_series>();
     year_records records{};
-    write_result result;
-    write_status status = write_status::written;
+    year_result result;
+    year_status status = year_status::written;
 
     year_in_memory(int year, const std::string& before, const std::string& file,
                    const std::string& after)
     {
-        init_gauss_w(gauss_w);
-        EXPECT_EQ(load_years(year, {before, file, after}, series, given).status,
-                  load_status::loaded);
-        distance_pass(series);
-        status = format_records(anchors_of(year), series, gauss_w, given, records, result);
+        init_year_tables(*tables);
+        const std::string* bytes[3] = {&before, &file, &after};
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(
+                read_daily_bytes(year - 1 + i, *bytes[i], (*files)[static_cast<std::size_t>(i)])
+                    .status,
+                daily_status::read);
+        status = compute_year(year, files_of(year), *tables, *series, records, result);
     }
+    daily_years files_of(int year) const { return {year - 1, *files}; }
     std::string text() const { return {records.data(), static_cast<std::size_t>(result.bytes)}; }
 };
 
@@ -81,7 +83,7 @@ TEST(FormatRecords, DayNumbersFollowTheLinesOfTheGivenYear)
                                test::constant_file(days_in_year(c.year - 1), 90.0),
                                test::constant_file(c.lines, 90.0),
                                test::constant_file(365, 90.0));
-        ASSERT_EQ(y.status, write_status::written);
+        ASSERT_EQ(y.status, year_status::written);
         EXPECT_EQ(y.result.records, c.lines);
         const std::string out = y.text();
         ASSERT_EQ(out.size(), c.lines * c.record_length) << c.year;
@@ -96,7 +98,7 @@ TEST(FormatRecords, CopiesTheActivityTextOfEachLine)
         365, [](int i) { return 70.0 + i % 30; }, [](int i) { return i % 11 == 0 ? 3 : 0; });
     const year_in_memory y(
         1950, test::constant_file(365, 80.0), given, test::constant_file(365, 80.0));
-    ASSERT_EQ(y.status, write_status::written);
+    ASSERT_EQ(y.status, year_status::written);
     const std::string out = y.text();
     for (int n = 0; n < 365; ++n) {
         const std::string line = given.substr(n * 72, 71);
@@ -137,7 +139,7 @@ TEST(FormatRecords, TheFluxesALineMayGiveAlwaysFitTheRecord)
         for (const int year : {1980, 1981}) {
             const year_in_memory y(
                 year, file(days_in_year(year - 1)), file(days_in_year(year)), file(365));
-            ASSERT_EQ(y.status, write_status::written) << flux;
+            ASSERT_EQ(y.status, year_status::written) << flux;
             EXPECT_EQ(y.result.bytes, days_in_year(year) * record_stride) << flux;
         }
     }
@@ -145,94 +147,65 @@ TEST(FormatRecords, TheFluxesALineMayGiveAlwaysFitTheRecord)
 
 TEST(FormatRecords, AValueThatDoesNotFitStopsTheFormatting)
 {
-    // A series not made by the loader, with a day whose flux needs six columns.
+    // A series not made from files, with a day whose flux needs six columns.
     year_in_memory y(1980,
                      test::constant_file(365, 100.0),
                      test::constant_file(366, 100.0),
                      test::constant_file(365, 100.0));
-    y.series.flux_adj[365 + 40] = 1000.0;
-    y.series.flux_obs[365 + 40] = 1000.0;
-    write_result result;
-    EXPECT_EQ(format_records(anchors_of(1980), y.series, y.gauss_w, y.given, y.records, result),
-              write_status::record_too_wide);
+    y.series->flux_adj[365 + 40] = 1000.0;
+    y.series->flux_obs[365 + 40] = 1000.0;
+    year_result result;
+    const daily_year& given = (*y.files)[1];
+    EXPECT_EQ(format_records(anchors_of(1980),
+                             *y.series,
+                             y.tables->gauss_w,
+                             std::span<const activity_text>(given.activity.data(), 366),
+                             y.records,
+                             result),
+              year_status::record_too_wide);
     EXPECT_EQ(result.day, 40);
 }
 
-// A yearly run's writing phase in a scratch directory.
-struct writing {
-    scratch_dir dir;
-    year_in_memory year{1950,
-                        test::constant_file(365, 80.0),
-                        test::constant_file(365, 80.0),
-                        test::constant_file(365, 80.0)};
-
-    std::string path(const char* suffix) const
-    {
-        return (dir / ("1950" + std::string(suffix))).string();
-    }
-    write_result write()
-    {
-        return write_mean_flux(
-            1950, path("_m.dat").c_str(), year.series, year.gauss_w, year.given, year.records);
-    }
-};
-
-TEST(WriteMeanFlux, ReplacesAnExistingFileWhole)
+TEST(ComputeYear, EachFilesDaysStandAtTheirOwnDates)
 {
-    writing w;
-    w.dir.write("1950_m.dat", std::string(40000, 'x'));
-    ASSERT_EQ(w.write().status, write_status::written);
-    const std::string first = test::read_file(w.path("_m.dat"));
-    EXPECT_EQ(first, w.year.text());
-    EXPECT_EQ(first.size(), 365u * 49u);
-    ASSERT_EQ(w.write().status, write_status::written);
-    EXPECT_EQ(test::read_file(w.path("_m.dat")), first) << "a second run writes the same";
-    EXPECT_EQ(w.dir.entries(), (std::vector<std::string>{"1950_m.dat"}));
-}
-
-TEST(WriteMeanFlux, FailuresLeaveTheOldFileAsItWas)
-{
-    {
-        writing w;
-        fs::create_directory(w.dir / "1950_m.dat");
-        const write_result r = w.write();
-        EXPECT_EQ(r.status, write_status::rename_error);
-        EXPECT_EQ(r.error_number, EISDIR);
-        EXPECT_EQ(w.dir.entries(), (std::vector<std::string>{"1950_m.dat"}))
-            << "no temporary file is left";
+    // A short file never moves the days of the next one: 1979.dat without its last line, and
+    // 1981.dat with only 120.  1980's first day stays at position 365, and the days no line
+    // gives are days without observation.
+    const std::string y1979 = test::read_file(test::real_year(1979));
+    const std::string y1980 = test::read_file(test::real_year(1980));
+    const std::string y1981 = test::read_file(test::real_year(1981));
+    const year_in_memory full(1980, y1979, y1980, y1981);
+    year_in_memory y(1980, y1979.substr(0, y1979.size() - 72), y1980, y1981.substr(0, 120 * 72));
+    ASSERT_EQ(y.status, year_status::written);
+    const daily_series& s = *y.series;
+    EXPECT_EQ(s.series_len, 1096);
+    EXPECT_EQ(s.flux_qual[364], MISSING_FLUX) << "31 December 1979";
+    for (int p = 365; p < 731 + 120; ++p) {
+        EXPECT_EQ(s.flux_adj[p], full.series->flux_adj[p]) << p;
+        EXPECT_EQ(s.flux_qual[p], full.series->flux_qual[p]) << p;
     }
-    {
-        // A record that cannot be formatted: the file is not even begun.
-        writing w;
-        w.dir.write("1950_m.dat", "old contents\r\n");
-        w.year.series.flux_obs[365] = 1e6;
-        const write_result r = w.write();
-        EXPECT_EQ(r.status, write_status::record_too_wide);
-        EXPECT_EQ(w.dir.entries(), (std::vector<std::string>{"1950_m.dat"}));
-        EXPECT_EQ(test::read_file(w.dir / "1950_m.dat"), "old contents\r\n");
-    }
-}
+    for (int p = 731 + 120; p < MAX_DAYS; ++p)
+        EXPECT_EQ(s.flux_qual[p], MISSING_FLUX) << p;
+    EXPECT_EQ(full.series->flux_adj[0], 194.1) << "1 January 1979";
+    EXPECT_EQ(full.series->flux_adj[1095], 182.8) << "31 December 1981";
 
-TEST(WriteMeanFlux, AWriteProtectedFileIsNotReplaced)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "the superuser may write to any file";
-    writing w;
-    w.dir.write("1950_m.dat", "kept\r\n");
-    fs::permissions(w.dir / "1950_m.dat", fs::perms::owner_read);
-    EXPECT_EQ(w.write().status, write_status::cannot_create);
-    EXPECT_EQ(test::read_file(w.dir / "1950_m.dat"), "kept\r\n");
-}
+    // The years after a leap year: 1980's days begin at 365, 1981's at 366.
+    const year_in_memory after_leap(1981, y1980, y1981, test::read_file(test::real_year(1982)));
+    EXPECT_EQ(after_leap.series->series_len, 366 + 365 + 365);
+    EXPECT_EQ(after_leap.series->flux_adj[366], full.series->flux_adj[731]) << "1 January 1981";
 
-TEST(WriteMeanFlux, KeepsThePermissionsOfTheFileItReplaces)
-{
-    writing w;
-    w.dir.write("1950_m.dat", "old\r\n");
-    fs::permissions(w.dir / "1950_m.dat",
-                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    ASSERT_EQ(w.write().status, write_status::written);
-    EXPECT_EQ(fs::status(w.dir / "1950_m.dat").permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // The year before or after without a file, and the given year without lines.
+    year_result result;
+    EXPECT_EQ(compute_year(1980,
+                           {1980, std::span(y.files->data() + 1, 1)},
+                           *y.tables,
+                           *y.series,
+                           y.records,
+                           result),
+              year_status::written);
+    EXPECT_EQ(result.records, 366);
+    EXPECT_EQ(compute_year(1982, y.files_of(1980), *y.tables, *y.series, y.records, result),
+              year_status::no_days);
 }
 
 } // namespace

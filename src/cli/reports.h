@@ -1,0 +1,41 @@
+// The messages of the programs: each kind of result that reaches the user turned into its one
+// line on standard error, "program: file: what", by one routine.
+#pragma once
+
+#include "sources/source.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace meanflux {
+
+// A source, or one of its years' files, that could not be read.
+//
+// Given:    err      where the message goes
+//           program  the program's name
+//           path     the source as the user named it (a directory or a published file)
+//           status   what read_source_file or read_source_years returned (not `read`)
+//           problem  what they found
+// Notes:    A year's daily index file is named with the line at fault ("1980.dat: line 12:
+//           flux 9999 outside -93.0 to 935.0, which the records can hold"); a day of a
+//           published file by its date.
+void report_source_problem(std::FILE* err, const char* program, const char* path,
+                           source_status status, const source_problem& problem) noexcept;
+
+// A year's file with fewer (or more) lines than its year has days: the days it lacks take no
+// part in the means.
+//
+// Given:    file   the daily index file, as the messages name it
+//           lines  its lines
+//           year   its year
+void warn_line_count(std::FILE* err, const char* program, std::string_view file, int lines,
+                     int year) noexcept;
+
+// Days whose averaging windows hold no observed flux: their means are written "nan".
+//
+// Given:    what  the yearly file, or the year, whose records they are
+//           days  how many
+void warn_undefined_days(std::FILE* err, const char* program, std::string_view what,
+                         int days) noexcept;
+
+} // namespace meanflux
