@@ -1,6 +1,6 @@
 // Benchmarks of the yearly computation and of the record lookup, on the real daily index files
 // of 1978 to 1982.
-#include "sources/daily_line.h"
+#include "daily/daily_line.h"
 #include "sources/source.h"
 #include "sources/years.h"
 #include "year_file.h"
@@ -232,7 +232,7 @@ std::string gfz_file_since_1932()
     }
     const std::size_t line_length = data.find('\n') + 1;
     calendar_date date{1932, 1, 1};
-    for (int n = 0; n < 34340; ++n, date = next_calendar_day(date)) {
+    for (int n = 0; n < 34340; ++n, date = next_day(date)) {
         std::string line = data.substr(n % (data.size() / line_length) * line_length, line_length);
         char head[80];
         std::snprintf(head,

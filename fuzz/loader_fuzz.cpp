@@ -4,8 +4,8 @@
 // Checked against a plain reading of the line rule written here: the same status and line; every
 // line's day with the flux and qualifier that sscanf reads from its columns, and its activity
 // text; and the same result whether the file comes in one piece or in pieces of any length.
+#include "daily/daily_year.h"
 #include "fuzz_support.h"
-#include "input/daily_year.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,15 +17,15 @@ namespace {
 
 using namespace meanflux;
 
-// The lines of a file by the rule: up to each LF, without a CR just before it; a last line
-// without LF counts.
+// The lines of a file by the rule: up to each LF, without a CR just before it or at the very
+// end; a last line without LF counts.
 std::vector<std::string_view> lines_of(std::string_view bytes)
 {
     std::vector<std::string_view> lines;
     while (!bytes.empty()) {
         const std::size_t lf = bytes.find('\n');
         std::string_view line = bytes.substr(0, lf);
-        if (lf != std::string_view::npos && !line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') // before a LF, or at the very end
             line.remove_suffix(1);
         lines.push_back(line);
         bytes.remove_prefix(lf == std::string_view::npos ? bytes.size() : lf + 1);

@@ -1,7 +1,7 @@
 // The field scanner on any line and any positions: it must give exactly what sscanf gives on the
 // field's text, and never read outside the line.
 #include "fuzz_support.h"
-#include "input/scan_field.h"
+#include "text/scan_field.h"
 
 #include <cstring>
 #include <string>

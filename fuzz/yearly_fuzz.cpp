@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         const std::size_t lf = rest.find('\n');
         std::string_view line = rest.substr(0, lf);
-        if (lf != std::string_view::npos && !line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') // before a LF, or at the very end
             line.remove_suffix(1);
         rest.remove_prefix(lf == std::string_view::npos ? rest.size() : lf + 1);
         for (std::size_t c = 0; c < 22; ++c) {

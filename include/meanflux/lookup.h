@@ -1,6 +1,8 @@
 // One day's solar flux and geomagnetic activity from the combined mean-flux data file.
 #pragma once
 
+#include <meanflux/values.h>
+
 namespace meanflux {
 
 // Results of read_mean_flux.
@@ -8,18 +10,6 @@ inline constexpr int mean_flux_found = 0;         // the day's record was found
 inline constexpr int mean_flux_out_of_range = -1; // the day lies outside the file's range
 inline constexpr int mean_flux_no_record = 1;     // no record of the day stands at its place
 inline constexpr int mean_flux_no_file = -2;      // no file, or no range in its header line
-
-// Entries of the values array.
-inline constexpr int mean_flux_entries = 14;
-enum mean_flux_entry {
-    entry_kp_first = 0,    // 0..7: the eight three-hourly Kp values of the day, in record order
-    entry_kp_sum = 8,      // sum of the eight Kp values
-    entry_ap = 9,          // daily Ap
-    entry_flux_obs = 10,   // flux observed at the Earth's distance from the Sun (sfu)
-    entry_flux_adj = 11,   // flux adjusted to 1 AU (sfu)
-    entry_gauss_mean = 12, // Gaussian centred mean flux, "J77" (sfu)
-    entry_arith_mean = 13, // arithmetic centred mean flux, "J70" (sfu)
-};
 
 // Look a day up in "mean_flux.dat" in the current directory.
 //

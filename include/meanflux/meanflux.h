@@ -8,3 +8,4 @@
 #include <meanflux/lookup.h>
 #include <meanflux/space_weather.h>
 #include <meanflux/table.h>
+#include <meanflux/values.h>

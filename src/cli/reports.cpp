@@ -11,19 +11,18 @@ namespace {
 // The date of line `line` (from 1) of the file of `year`: line i is day i of the year.
 void print_date_of_line(std::FILE* err, int year, int line) noexcept
 {
-    const date_record d = civil_date(day_number(1, 1, year) + line - 1);
-    std::fprintf(err, "%04.0f-%02.0f-%02.0f", d.year, d.month, d.day);
+    std::fputs(iso_date(date_of_day(day_number(1, 1, year) + line - 1)).data(), err);
 }
 
-void report_year_file(std::FILE* err, const char* program, const source_problem& p) noexcept
+} // namespace
+
+void report_daily_problem(std::FILE* err, const char* program, std::string_view file, int year,
+                          const daily_problem& d, bool by_date) noexcept
 {
-    const daily_problem& d = p.daily;
-    std::fprintf(err, "%s: %s: ", program, p.file.c_str());
-    const bool at_a_line =
-        d.status == daily_status::line_too_long || d.status == daily_status::flux_out_of_range;
-    if (at_a_line) {
-        if (p.by_date)
-            print_date_of_line(err, p.year, d.line);
+    std::fprintf(err, "%s: %.*s: ", program, static_cast<int>(file.size()), file.data());
+    if (d.status == daily_status::line_too_long || d.status == daily_status::flux_out_of_range) {
+        if (by_date)
+            print_date_of_line(err, year, d.line);
         else
             std::fprintf(err, "line %d", d.line);
         std::fputs(": ", err);
@@ -40,7 +39,7 @@ void report_year_file(std::FILE* err, const char* program, const source_problem&
         break;
     case daily_status::too_many_lines:
         std::fprintf(
-            err, "%d lines or more for the %d days of %d\n", d.line, days_in_year(p.year), p.year);
+            err, "%d lines or more for the %d days of %d\n", d.line, days_in_year(year), year);
         break;
     case daily_status::flux_out_of_range:
         std::fprintf(err,
@@ -50,19 +49,18 @@ void report_year_file(std::FILE* err, const char* program, const source_problem&
                      highest_flux);
         break;
     case daily_status::read:
-        std::fputs("\n", err);
+        std::fputs("read\n", err);
         break;
     }
 }
-
-} // namespace
 
 void report_source_problem(std::FILE* err, const char* program, const char* path,
                            source_status status, const source_problem& problem) noexcept
 {
     switch (status) {
     case source_status::bad_year_file:
-        report_year_file(err, program, problem);
+        report_daily_problem(
+            err, program, problem.file, problem.year, problem.daily, problem.by_date);
         break;
     case source_status::malformed:
         if (problem.line > 0) {

@@ -9,6 +9,19 @@
 
 namespace meanflux {
 
+// A year's daily index file that the yearly run refuses, or that cannot be read.
+//
+// Given:    err      where the message goes
+//           program  the program's name
+//           file     the file, as the messages name it
+//           year     its year
+//           problem  what the reading found (not `read`)
+//           by_date  the file is a published one: its days are named by date, not by line
+// Notes:    "1980.dat: line 12: flux 9999 outside -93.0 to 935.0, which the records can hold",
+//           "1981.dat: cannot open: No such file or directory", ...
+void report_daily_problem(std::FILE* err, const char* program, std::string_view file, int year,
+                          const daily_problem& problem, bool by_date = false) noexcept;
+
 // A source, or one of its years' files, that could not be read.
 //
 // Given:    err      where the message goes

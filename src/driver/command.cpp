@@ -2,7 +2,7 @@
 
 #include "driver/dialogue.h"
 #include "driver/run.h"
-#include "input/digits.h"
+#include "record/records.h"
 #include "tools/command_line.h"
 
 #include <cerrno>
@@ -50,25 +50,6 @@ constexpr const char* help =
     "exit status: 0 every year written, 1 a year not written (or standard output not\n"
     "writable), 2 usage error\n";
 
-// A year on the command line: four digits, and a year the run accepts.
-bool parse_year(std::string_view text, int& y) noexcept
-{
-    int value = 0;
-    if (text.size() != 4 || !parse_digits(text, value) || value < first_year || value > last_year)
-        return false;
-    y = value;
-    return true;
-}
-
-// The name of a file in `directory`: the name alone for the current directory.
-std::string in_directory(std::string_view directory, const char* name)
-{
-    std::string path(directory);
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    return path + name;
-}
-
 // Report a standard output that cannot be written.  Returns exit_failure.
 int fail_output(std::FILE* err, int error_number) noexcept
 {
@@ -84,9 +65,7 @@ int run_years(std::string_view directory, bool quiet, std::span<const int> years
     int status = exit_success;
     int output_error = 0;
     for (const int y : years) {
-        year_files files;
-        form_names(y, files);
-        const std::string output = in_directory(directory, files.ano_mean.data());
+        const std::string output = mean_flux_file_path(directory, y);
         const year_run computed = run_year(y, directory, output.c_str(), err);
         if (computed.status != exit_success) {
             status = exit_failure;
@@ -152,13 +131,13 @@ int meanflux_main(int argc, char** argv, std::FILE* in, std::FILE* out, std::FIL
     std::vector<int> years;
     for (int i = optind; i < argc; ++i) {
         int y = 0;
-        if (!parse_year(argv[i], y)) {
+        if (!parse_run_year(argv[i], y)) {
             std::fprintf(err,
                          "%s: %s: not a year from %d to %d\n%s",
                          program,
                          argv[i],
-                         first_year,
-                         last_year,
+                         first_run_year,
+                         last_run_year,
                          usage);
             return exit_usage;
         }

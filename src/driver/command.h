@@ -15,9 +15,9 @@ inline constexpr int exit_usage = 2;
 // Given:    directory  where the daily index files are and the yearly files go; empty for the
 //                      current directory
 //           quiet      no line on `out` for each year written
-//           years      the years, each from first_year to last_year, in the order to compute
-//           out        one line per year written: "DIR/1980_m.dat: 366 days"
-//           err        failures and warnings, as the console run gives them
+//           years      the years, each from first_run_year to last_run_year, in the order to
+//           compute out        one line per year written: "DIR/1980_m.dat: 366 days" err failures
+//           and warnings, as the console run gives them
 // Returns:  exit_success when every year was written; exit_failure when any failed, or when
 //           `out` could not be written.
 // Notes:    A year that fails does not stop the others.  Each year is computed as the console
@@ -32,8 +32,8 @@ inline constexpr int exit_usage = 2;
 //           in, out, err  the console
 // Returns:  the exit status: without arguments that of the console run (run_meanflux); with
 //           them exit_success when every year was written, exit_failure when one failed,
-//           exit_usage for a command line that cannot be followed (a year not from first_year
-//           to last_year, a directory that is not there, an unknown option, no year).
+//           exit_usage for a command line that cannot be followed (a year not from first_run_year
+//           to last_run_year, a directory that is not there, an unknown option, no year).
 // Notes:    --help and --version write to `out` and return exit_success (exit_failure when
 //           `out` cannot be written).  Every year is
 //           checked before the first is computed: a bad one leaves every file as it was.

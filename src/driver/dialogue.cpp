@@ -1,5 +1,8 @@
 #include "driver/dialogue.h"
 
+#include "daily/daily_year.h"
+#include "record/records.h"
+
 #include <cstdio>
 
 namespace meanflux {
@@ -67,13 +70,13 @@ answer_status read_answer(std::FILE* in, std::array<char, answer_room>& answer) 
 void form_names(int y, year_files& files) noexcept
 {
     files = year_files{};
-    if (y < first_year || y > last_year)
+    if (!is_run_year(y))
         return; // no names: they would not fit their room
     files.i_ano = y;
-    std::snprintf(files.ano.data(), files.ano.size(), "%.4d.dat", y);
-    std::snprintf(files.ano_bef.data(), files.ano_bef.size(), "%.4d.dat", (y - 1));
-    std::snprintf(files.ano_aft.data(), files.ano_aft.size(), "%.4d.dat", (y + 1));
-    std::snprintf(files.ano_mean.data(), files.ano_mean.size(), "%.4d_m.dat", y);
+    daily_file_path("", y).copy(files.ano.data(), files.ano.size() - 1);
+    daily_file_path("", y - 1).copy(files.ano_bef.data(), files.ano_bef.size() - 1);
+    daily_file_path("", y + 1).copy(files.ano_aft.data(), files.ano_aft.size() - 1);
+    mean_flux_file_path("", y).copy(files.ano_mean.data(), files.ano_mean.size() - 1);
 }
 
 void print_banner(std::FILE* out) noexcept
@@ -101,7 +104,7 @@ dialogue_status ask_year(std::FILE* in, std::FILE* out, year_files& files) noexc
         }
         if (std::sscanf(answer.data(), "%8d", &y) != 1)
             std::fputs(" invalid string \n", out);
-        else if (y < first_year || y > last_year)
+        else if (!is_run_year(y))
             std::fputs(" invalid year \n", out);
         else
             break;

@@ -1,16 +1,12 @@
 // The console dialogue: the banner, the year prompt and the four file names of a run.
 #pragma once
 
+#include "calendar/date.h"
+
 #include <array>
 #include <cstdio>
 
 namespace meanflux {
-
-// The accepted years.  1937 is the first year whose preceding year (1936) the archive of daily
-// index files covers; 2099 the last whose days the day numbers count right: their formula takes
-// 2100 for a leap year, so from 1 March 2100 on every day number would be one too high.
-inline constexpr int first_year = 1937;
-inline constexpr int last_year = 2099;
 
 // The year of a run and the files named after it.
 struct year_files {
@@ -30,10 +26,10 @@ enum class dialogue_status {
 
 // Form the four file names of year y.
 //
-// Given:    y      the year, from first_year to last_year
+// Given:    y      the year, from first_run_year to last_run_year
 // Returned: files  the year, the year before, and the names: y - 1, y and y + 1 formatted with
 //                  "%.4d" followed by ".dat", and y followed by "_m.dat"; all of it zero
-//                  for a year outside first_year..last_year, whose names have no room
+//                  for a year outside first_run_year..last_run_year, whose names have no room
 void form_names(int y, year_files& files) noexcept;
 
 // Print the banner that tells what the program needs and what it writes.
@@ -53,7 +49,7 @@ void print_banner(std::FILE* out) noexcept;
 //              line without a line end is still an answer.
 //           2. The answer is scanned with "%8d": leading blanks are skipped, at most eight
 //              characters form the number and anything after it is ignored.  No number gives
-//              " invalid string ", a year outside first_year..last_year " invalid year ".
+//              " invalid string ", a year outside first_run_year..last_run_year " invalid year ".
 //           3. The output is flushed before every read, so a prompt is seen before the program
 //              waits for its answer, and a failed write ends the dialogue.
 [[nodiscard]] dialogue_status ask_year(std::FILE* in, std::FILE* out, year_files& files) noexcept;

@@ -17,7 +17,7 @@ struct year_run {
 
 // Compute one year: everything the run does after the dialogue but its closing message.
 //
-// Given:    y          the year, from first_year to last_year
+// Given:    y          the year, from first_run_year to last_run_year
 //           directory  where the daily index files of y - 1, y and y + 1 are; empty for the
 //                      current directory (the files are then named without a directory)
 //           output     the yearly mean-flux file to write

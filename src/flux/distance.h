@@ -2,7 +2,7 @@
 // Earth's actual distance from the Sun.
 #pragma once
 
-#include "input/daily_series.h"
+#include "flux/series.h"
 
 #include <meanflux/calendar.h>
 

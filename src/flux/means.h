@@ -3,7 +3,7 @@
 // observation, and the filling of such a day's own fluxes from its Gaussian mean.
 #pragma once
 
-#include "input/daily_series.h"
+#include "flux/series.h"
 
 #include <array>
 #include <span>

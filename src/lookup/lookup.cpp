@@ -1,6 +1,6 @@
 #include "io/file_handle.h"
-#include "lookup/combined_file.h"
 #include "lookup/lookup_at.h"
+#include "record/combined_file.h"
 #include "record/record.h"
 
 #include <meanflux/calendar.h>

@@ -1,7 +1,7 @@
 #include "io/file_handle.h"
-#include "lookup/combined_file.h"
 #include "lookup/kp_ap.h"
 #include "lookup/table_data.h"
+#include "record/combined_file.h"
 #include "record/record.h"
 
 #include <meanflux/calendar.h>

@@ -3,7 +3,7 @@
 #include "plot/scales.h"
 #include "plot/svg_text.h"
 
-#include <meanflux/calendar.h>
+#include "calendar/date.h"
 
 #include <algorithm>
 #include <cmath>
@@ -348,23 +348,21 @@ std::string kp_steps(const std::vector<chart_day>& days, const date_scale& scale
 
 std::string date_text(int day)
 {
-    const date_record d = civil_date(day);
-    return std::to_string(static_cast<int>(d.day)) + " " +
-           month_full[static_cast<std::size_t>(d.month) - 1] + " " +
-           std::to_string(static_cast<int>(d.year));
+    const calendar_date d = date_of_day(day);
+    return std::to_string(d.day) + " " + month_full[static_cast<std::size_t>(d.month) - 1] + " " +
+           std::to_string(d.year);
 }
 
 // The period of the chart: "1980", "1950–2017", or its first and last dates.
 std::string period_of(int first, int last)
 {
-    const date_record a = civil_date(first);
-    const date_record b = civil_date(last);
+    const calendar_date a = date_of_day(first);
+    const calendar_date b = date_of_day(last);
     const bool whole_years = a.day == 1 && a.month == 1 && b.day == 31 && b.month == 12;
     if (whole_years && a.year == b.year)
-        return std::to_string(static_cast<int>(a.year));
+        return std::to_string(a.year);
     if (whole_years)
-        return std::to_string(static_cast<int>(a.year)) + "\u2013" +
-               std::to_string(static_cast<int>(b.year));
+        return std::to_string(a.year) + "\u2013" + std::to_string(b.year);
     return date_text(first) + " to " + date_text(last);
 }
 

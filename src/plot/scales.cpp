@@ -1,6 +1,6 @@
 #include "plot/scales.h"
 
-#include <meanflux/calendar.h>
+#include "calendar/date.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -94,10 +94,10 @@ std::vector<date_tick> date_ticks(int first, int last)
 {
     std::vector<date_tick> ticks;
     const double span = static_cast<double>(last) - first + 1;
-    const date_record start = civil_date(first);
-    const date_record end = civil_date(last);
-    const int first_year = static_cast<int>(start.year);
-    const int last_year = static_cast<int>(end.year);
+    const calendar_date start = date_of_day(first);
+    const calendar_date end = date_of_day(last);
+    const int first_year = start.year;
+    const int last_year = end.year;
     auto add = [&](int day, bool major, std::string label, std::string second) {
         if (day >= first && day <= last)
             ticks.push_back({day, major, std::move(label), std::move(second)});

@@ -2,8 +2,6 @@
 // text copied from the day's daily index line, and the four fluxes.
 #pragma once
 
-#include "flux/means.h"
-#include "input/index_line.h"
 #include "record/record.h"
 
 #include <array>
@@ -12,31 +10,20 @@
 
 namespace meanflux {
 
-// Write a real number as "%W.1f" writes it, into exactly `width` characters.
-//
-// Given:    value  a finite number
-//           field  the field: its size is the width W
-// Returned: field  the characters, right-aligned and padded with blanks, as printf pads them
-// Returns:  true; false when the value does not fit the field or is not finite (the field then
-//           holds nothing of use).
-// Notes:    1. The text is the one printf("%W.1f") gives, rounding included: the value's exact
-//              decimal expansion rounded to the nearest tenth, an exact tie (x.x25, x.x75 have
-//              none; 0.25, 2.75 do) to the even tenth, and a minus sign whenever the value's
-//              sign bit is set (-0.04 gives "-0.0", as printf writes it).
-//           2. Values below 100 000 in magnitude are rounded from their tenfold product, which
-//              is within 2^-34 of the exact tenfold value; only when that product lies within
-//              2^-20 of a halfway point between two tenths, where the two could round apart, is
-//              the value written by std::to_chars, which rounds the exact decimal expansion as
-//              printf does.  Larger values go to std::to_chars directly.  The tests compare the
-//              result with printf's on every tenth, every halfway point and its neighbours, and
-//              millions of random values.
-[[nodiscard]] bool format_fixed_1(double value, std::span<char> field) noexcept;
+// The activity text of a record, columns 6-27: copied from the day's daily index line.
+using record_activity = std::span<const char, static_cast<std::size_t>(activity_field.width())>;
 
-static_assert(activity_text_length == activity_field.width());
+// The four fluxes of a record, in the order written.
+struct record_fluxes {
+    double flux_obs;   // observed flux
+    double flux_adj;   // flux adjusted to 1 AU
+    double gauss_mean; // Gaussian centred mean ("J77")
+    double arith_mean; // arithmetic centred mean ("J70")
+};
 
 // Room for the longest record: the widths are minimum widths, so a day number takes up to 11
 // characters and a flux of any size up to 312 ("%5.1f" of -1.8e308).
-inline constexpr std::size_t record_room = 11 + activity_text_length + 4 * 312 + 2 + 1;
+inline constexpr std::size_t record_room = 11 + record_activity::extent + 4 * 312 + 2 + 1;
 using record_buffer = std::array<char, record_room>;
 
 // Format one record with its CR LF.
@@ -53,8 +40,8 @@ using record_buffer = std::array<char, record_room>;
 //              by printf itself.
 //           2. A value that is not a number (a mean without any observed day in its window) is
 //              written "  nan": five columns, like the numbers around it.
-int format_record(record_buffer& record, int day, const activity_text& text,
-                  const day_values& values) noexcept;
+int format_record(record_buffer& record, int day, record_activity text,
+                  const record_fluxes& values) noexcept;
 
 // Length of the record of a day whose four values each fit their five columns.
 //

@@ -1,6 +1,6 @@
 #include "record/record.h"
 
-#include "input/scan_field.h"
+#include "text/scan_field.h"
 
 #include <array>
 

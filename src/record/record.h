@@ -14,7 +14,7 @@
 // This header holds the columns and the reading of a record line; record/format.h writes one.
 #pragma once
 
-#include <meanflux/lookup.h>
+#include <meanflux/values.h>
 
 #include <array>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #include "sources/celestrak.h"
 
-#include "input/digits.h"
+#include "text/numbers.h"
 
 #include <meanflux/calendar.h>
 
@@ -95,19 +95,6 @@ struct row_reader {
     }
 };
 
-bool parse_row_date(std::string_view text, calendar_date& date) noexcept
-{
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
-        return false;
-    calendar_date d{};
-    if (!parse_digits(text.substr(0, 4), d.year) || !parse_digits(text.substr(5, 2), d.month) ||
-        !parse_digits(text.substr(8, 2), d.day) || d.year < 1 || d.day < 1 ||
-        d.day > days_in_month(d.month, d.year))
-        return false;
-    date = d;
-    return true;
-}
-
 } // namespace
 
 bool looks_like_celestrak(std::string_view first_line) noexcept
@@ -171,7 +158,7 @@ bool parse_celestrak_row(std::string_view row, const celestrak_columns& columns,
     }
     celestrak_row r;
     calendar_date date{};
-    if (!parse_row_date(fields.field[columns.date], date)) {
+    if (!parse_iso_date(fields.field[columns.date], date) || date.year < 1) {
         problem = "DATE is not a date YYYY-MM-DD: " + shown(fields.field[columns.date]);
         return false;
     }

@@ -3,7 +3,7 @@
 // predictions and monthly predictions.
 #pragma once
 
-#include "sources/daily_line.h"
+#include "daily/daily_line.h"
 #include "sources/source.h"
 
 #include <array>

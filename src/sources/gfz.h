@@ -2,7 +2,7 @@
 // ("Kp_ap_Ap_SN_F107_since_1932.txt", its nowcast file, or an excerpt of the same layout).
 #pragma once
 
-#include "sources/daily_line.h"
+#include "daily/daily_line.h"
 #include "sources/source.h"
 
 #include <array>

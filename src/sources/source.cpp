@@ -48,6 +48,12 @@ bool append_day(source_days& source, const daily_values& values, bool predicted)
     return true;
 }
 
+std::string day_order_problem(calendar_date date, calendar_date previous)
+{
+    return "day " + std::string(iso_date(date).data()) + " does not follow the day before it, " +
+           iso_date(previous).data() + " (a day missing, repeated or out of order)";
+}
+
 std::size_t days_before_predictions(const source_days& source) noexcept
 {
     std::size_t count = source.days.size();
@@ -74,7 +80,7 @@ std::string lines_before(const source_day& day)
 {
     std::string text;
     for (calendar_date date{day.year, 1, 1}; date.month != day.month || date.day != day.day;
-         date = next_calendar_day(date)) {
+         date = next_day(date)) {
         daily_values none;
         none.year = date.year;
         none.month = date.month;

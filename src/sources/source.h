@@ -12,8 +12,8 @@
 // reads any of them into the years a run computes.
 #pragma once
 
-#include "input/daily_year.h"
-#include "sources/daily_line.h"
+#include "daily/daily_line.h"
+#include "daily/daily_year.h"
 
 #include <cstddef>
 #include <string>
@@ -160,6 +160,10 @@ inline constexpr const char* not_a_source =
                                              source_problem& problem);
 
 // What the readers share.
+
+// The refusal of a date that does not follow the day before it: "day 1980-01-03 does not follow
+// the day before it, 1980-01-01 (a day missing, repeated or out of order)".
+[[nodiscard]] std::string day_order_problem(calendar_date date, calendar_date previous);
 
 // Add a day: its line made from `values`, and LF.
 //

@@ -9,7 +9,7 @@
 // whatever their source.
 #pragma once
 
-#include "input/daily_year.h"
+#include "daily/daily_year.h"
 #include "sources/source.h"
 
 #include <vector>
@@ -39,7 +39,7 @@ struct source_years {
 
 // Files of years after this one are never read: no run reads past the year after the last it
 // accepts.
-inline constexpr int last_daily_file_year = 2100;
+inline constexpr int last_daily_file_year = last_run_year + 1;
 
 // Read the years of a source.
 //

@@ -3,8 +3,9 @@
 #include "cli/reports.h"
 #include "io/file_clash.h"
 #include "io/output_file.h"
+#include "record/combined_file.h"
+#include "record/records.h"
 #include "sources/years.h"
-#include "tools/combine.h"
 #include "tools/command_line.h"
 #include "yearly/pipeline.h"
 
@@ -75,14 +76,6 @@ constexpr const char* help =
 
 constexpr const char* default_output = "mean_flux.dat";
 
-// The years a yearly run accepts, and the first the combined file can hold (day number 0).
-constexpr int first_run_year = 1937;
-constexpr int last_run_year = 2099;
-constexpr int first_combined_year = 1950;
-
-// Bytes of the combined file's header line: two day numbers of five digits and CR LF.
-constexpr std::size_t combined_header_bytes = 12;
-
 // How far the Gaussian window reaches: the means of a day are complete when the source holds
 // every day up to this many days after it.
 constexpr int window_reach = gauss_half;
@@ -121,7 +114,7 @@ int parse_options(int argc, char** argv, std::FILE* out, std::FILE* err, build_o
         case opt_from:
         case opt_to: {
             int year = 0;
-            if (!parse_whole_number(optarg, year) || year < first_run_year || year > last_run_year)
+            if (!parse_run_year(optarg, year))
                 return usage_error(err,
                                    texts,
                                    (std::string(c == opt_from ? "--from " : "--to ") + optarg +
@@ -160,24 +153,10 @@ int parse_options(int argc, char** argv, std::FILE* out, std::FILE* err, build_o
     return -1;
 }
 
-std::string iso_date(int year, int month, int day)
+// A day number's date as YYYY-MM-DD.
+std::string iso_date_of(int day) noexcept
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-    return text;
-}
-
-std::string iso_date(int day_number_of_day)
-{
-    const date_record d = civil_date(day_number_of_day);
-    return iso_date(static_cast<int>(d.year), static_cast<int>(d.month), static_cast<int>(d.day));
-}
-
-std::string yearly_file_name(const char* directory, int year, const char* suffix)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "%.4d%s", year, suffix);
-    return std::string(directory) + "/" + name;
+    return iso_date(date_of_day(day)).data();
 }
 
 // The name by which messages speak of the file of a year: a directory's file, or the source.
@@ -299,7 +278,7 @@ bool refuse_clash(const build_options& o, const source_years& years, const year_
         inputs.emplace_back(o.source);
     if (o.yearly_dir != nullptr)
         for (int year = r.from; year <= r.to; ++year)
-            outputs.push_back(yearly_file_name(o.yearly_dir, year, "_m.dat"));
+            outputs.push_back(mean_flux_file_path(o.yearly_dir, year));
     if (r.combined)
         outputs.emplace_back(o.output);
     std::vector<file_use> uses;
@@ -373,8 +352,8 @@ void warn(const build_options& o, const source_years& years, const year_range& r
                          "windows are complete, the means of the days after it are one-sided\n",
                          program,
                          o.source,
-                         iso_date(last_data).c_str(),
-                         iso_date(last_data - window_reach).c_str());
+                         iso_date_of(last_data).c_str(),
+                         iso_date_of(last_data - window_reach).c_str());
     }
     for (const year_job& job : jobs)
         if (job.result.undefined_days > 0)
@@ -457,7 +436,7 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     std::vector<output_plan> outputs;
     if (o.yearly_dir != nullptr)
         for (const year_job& job : block.jobs)
-            outputs.push_back({yearly_file_name(o.yearly_dir, job.year, "_m.dat"),
+            outputs.push_back({mean_flux_file_path(o.yearly_dir, job.year),
                                std::string_view(job.records.data(), job.records.size()),
                                job.result.records});
     const int first_day = day_number(1, 1, r.combined_from);
@@ -465,7 +444,7 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         int days = 0;
         for (const year_job& job : block.jobs)
             days += job.year >= r.combined_from ? job.result.records : 0;
-        const std::string header = combined_header(first_day, first_day + days - 1);
+        const std::string header = combined_header_line(first_day, first_day + days - 1);
         std::memcpy(block.bytes.get() + block.header_at, header.data(), combined_header_bytes);
         outputs.push_back(
             {o.output,
@@ -484,8 +463,8 @@ int build_main(int argc, char** argv, std::FILE* out, std::FILE* err)
                          "%s: %d days, %s to %s\n",
                          p.path.c_str(),
                          p.days,
-                         iso_date(first_day).c_str(),
-                         iso_date(first_day + p.days - 1).c_str());
+                         iso_date_of(first_day).c_str(),
+                         iso_date_of(first_day + p.days - 1).c_str());
         else
             std::fprintf(out, "%s: %d days\n", p.path.c_str(), p.days);
     }

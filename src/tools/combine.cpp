@@ -1,9 +1,9 @@
 #include "tools/combine.h"
 
-#include "input/digits.h"
 #include "io/output_file.h"
 #include "io/whole_file.h"
-#include "record/record.h"
+#include "record/combined_file.h"
+#include "record/records.h"
 #include "tools/command_line.h"
 
 #include <cerrno>
@@ -44,64 +44,6 @@ constexpr const char* help =
 constexpr std::size_t max_input_bytes = 100000 * static_cast<std::size_t>(record_stride);
 
 } // namespace
-
-bool check_records(std::string_view bytes, int expected_day, records_check& check)
-{
-    check = records_check{};
-    const auto stride = static_cast<std::size_t>(record_stride);
-    const auto length = static_cast<std::size_t>(record_length);
-    int previous = expected_day - 1;
-    for (std::size_t at = 0; at < bytes.size(); at += stride) {
-        const long number = check.records + 1;
-        const std::string_view record = bytes.substr(at, stride);
-        auto fault = [&](std::string what) {
-            check.bad_record = number;
-            check.fault = std::move(what);
-            return false;
-        };
-        int day = 0;
-        if (record.size() >= 5 &&
-            !parse_digits(record.substr(static_cast<std::size_t>(day_field.first),
-                                        static_cast<std::size_t>(day_field.width())),
-                          day))
-            return fault("day number \"" + std::string(record.substr(0, 5)) +
-                         "\" is not five digits (0 to 99999)");
-        const std::size_t end = record.find_first_of("\r\n");
-        if (end != length || record.size() < stride || record.substr(length) != "\r\n") {
-            if (end != std::string_view::npos && end < length)
-                return fault("only " + std::to_string(end) +
-                             " characters before its line end, not 47");
-            if (end == length && record[length] == '\n')
-                return fault("ends in LF alone; records end in CR LF");
-            return fault("is not 47 characters followed by CR LF");
-        }
-        if (check.records == 0 && expected_day < 0)
-            previous = day - 1;
-        if (day != previous + 1) {
-            const std::string expected = std::to_string(previous + 1);
-            if (day > previous + 1)
-                return fault("day " + std::to_string(day) + " where day " + expected +
-                             " belongs: a gap");
-            return fault("day " + std::to_string(day) + " where day " + expected +
-                         " belongs: an overlap or a wrong order");
-        }
-        if (check.records == 0)
-            check.first_day = day;
-        check.last_day = day;
-        previous = day;
-        ++check.records;
-    }
-    return true;
-}
-
-std::string combined_header(int first_day, int last_day)
-{
-    // Zero-padded: the lookup reads each number from at most five characters after any blanks,
-    // so "    0  365" would be read as 0 and 3.
-    char header[32];
-    std::snprintf(header, sizeof header, "%05d%05d\r\n", first_day, last_day);
-    return header;
-}
 
 int combine_main(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
@@ -159,7 +101,7 @@ int combine_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         return exit_not_there;
     }
 
-    const std::string combined = combined_header(first_day, last_day) + body;
+    const std::string combined = combined_header_line(first_day, last_day) + body;
     if (const int error_number = write_whole_file(output, combined); error_number != 0) {
         std::fprintf(err,
                      "%s: %s: cannot write: %s\n",

@@ -1,10 +1,7 @@
 #include "tools/command_line.h"
 
-#include "input/digits.h"
 #include "io/output_file.h"
 #include "meanflux_version.h"
-
-#include <meanflux/calendar.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -13,54 +10,23 @@
 
 namespace meanflux {
 
-bool parse_date(std::string_view text, civil_day& date) noexcept
-{
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
-        return false;
-    civil_day d{};
-    if (!parse_digits(text.substr(0, 4), d.year) || !parse_digits(text.substr(5, 2), d.month) ||
-        !parse_digits(text.substr(8, 2), d.day) || !gregorian_date(d.year, d.month, d.day))
-        return false;
-    date = d;
-    return true;
-}
-
-civil_day next_day(const civil_day& date) noexcept
-{
-    if (date.day < days_in_month(date.month, date.year))
-        return {date.year, date.month, date.day + 1};
-    if (date.month < 12)
-        return {date.year, date.month + 1, 1};
-    return {date.year + 1, 1, 1};
-}
-
-void format_date(const civil_day& date, char (&text)[date_text_room]) noexcept
-{
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-}
-
 range_status parse_date_range(std::string_view text, date_range& range) noexcept
 {
     constexpr std::string_view separator = "..";
     const std::size_t dots = text.find(separator);
     date_range r{};
     if (dots == std::string_view::npos) {
-        if (!parse_date(text, r.first))
+        if (!parse_iso_date(text, r.first))
             return range_status::not_a_date;
         r.last = r.first;
-    } else if (!parse_date(text.substr(0, dots), r.first) ||
-               !parse_date(text.substr(dots + separator.size()), r.last)) {
+    } else if (!parse_iso_date(text.substr(0, dots), r.first) ||
+               !parse_iso_date(text.substr(dots + separator.size()), r.last)) {
         return range_status::not_a_date;
     }
-    if (date_before(r.last, r.first))
+    if (r.last < r.first)
         return range_status::reversed;
     range = r;
     return range_status::valid;
-}
-
-bool gregorian_date(int year, int month, int day) noexcept
-{
-    return day >= 1 && day <= days_in_month(month, year);
 }
 
 int usage_error(std::FILE* err, const command_texts& texts, const char* problem) noexcept

@@ -1,8 +1,10 @@
 // What the companion commands share: exit statuses, dates on the command line, whole files.
 #pragma once
 
+#include "calendar/date.h"
 #include "io/file_clash.h"
 #include "io/file_set.h"
+
 #include <cstddef>
 
 #include <cstdio>
@@ -76,52 +78,10 @@ void report_file_set_failure(std::FILE* err, const char* program,
 [[nodiscard]] int read_output_option(int argc, char** argv, const command_texts& texts,
                                      std::FILE* out, std::FILE* err, const char*& output);
 
-// Whether year, month and day form a date of the Gregorian calendar.
-[[nodiscard]] bool gregorian_date(int year, int month, int day) noexcept;
-
-// A calendar date as given on the command line.
-struct civil_day {
-    int year;
-    int month;
-    int day;
-};
-
-// Parse a date written YYYY-MM-DD (four-digit year, two-digit month and day).
-//
-// Given:    text  the argument
-// Returned: date  the date, when the text is one
-// Returns:  true for a valid Gregorian date (the day exists in its month).
-[[nodiscard]] bool parse_date(std::string_view text, civil_day& date) noexcept;
-
-// Whether date a comes before date b.
-[[nodiscard]] constexpr bool date_before(const civil_day& a, const civil_day& b) noexcept
-{
-    if (a.year != b.year)
-        return a.year < b.year;
-    if (a.month != b.month)
-        return a.month < b.month;
-    return a.day < b.day;
-}
-
-// The day after a date of the Gregorian calendar (2100 is not a leap year).
-//
-// Given:    date  a valid date
-// Returns:  the next day: the first of the next month after a month's last day, and
-//           1 January of the next year after 31 December.
-[[nodiscard]] civil_day next_day(const civil_day& date) noexcept;
-
-// Room for a date written YYYY-MM-DD and its terminator.
-inline constexpr std::size_t date_text_room = 11;
-
-// Write a date of the years 0 to 9999 as YYYY-MM-DD.
-//
-// Returned: text  the ten characters and a terminator
-void format_date(const civil_day& date, char (&text)[date_text_room]) noexcept;
-
 // Days from a first to a last date, both included, as the command line gives them.
 struct date_range {
-    civil_day first;
-    civil_day last;
+    calendar_date first;
+    calendar_date last;
 };
 
 enum class range_status {

@@ -1,7 +1,8 @@
 #include "tools/import.h"
 
+#include "daily/daily_line.h"
+#include "daily/daily_year.h"
 #include "io/output_file.h"
-#include "sources/daily_line.h"
 #include "sources/source.h"
 #include "tools/command_line.h"
 
@@ -85,9 +86,7 @@ std::vector<year_file> files_by_year(const source_days& source, std::size_t end,
             year_file f;
             f.year = day.year;
             f.first = i;
-            char name[16];
-            std::snprintf(name, sizeof name, "%.4d.dat", day.year);
-            f.path = directory.empty() ? name : directory + "/" + name;
+            f.path = daily_file_path(directory, day.year);
             if (i == 0)
                 f.before = lines_before(day);
             files.push_back(std::move(f));
@@ -206,10 +205,8 @@ int import_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         if (!f.before.empty()) {
             const source_day& first = source.days[f.first];
             std::fprintf(out,
-                         " from %04d-%02d-%02d; the %zu days before them without data",
-                         first.year,
-                         first.month,
-                         first.day,
+                         " from %s; the %zu days before them without data",
+                         iso_date({first.year, first.month, first.day}).data(),
                          f.before.size() / (daily_line_length + 1));
         }
         std::fputc('\n', out);

@@ -1,10 +1,10 @@
 #include "tools/lookup_command.h"
 
-#include "input/scan_field.h"
 #include "io/file_handle.h"
-#include "lookup/combined_file.h"
 #include "lookup/lookup_at.h"
+#include "record/combined_file.h"
 #include "record/record.h"
+#include "text/scan_field.h"
 #include "tools/command_line.h"
 
 #include <meanflux/meanflux.h>
@@ -51,9 +51,6 @@ constexpr const char* help =
     "\n"
     "exit status: 0 every day found, 1 a day outside the file's range, without its\n"
     "record or with a damaged one, 2 usage or file error\n";
-
-// The lookup looks for the end of the header line within this many bytes of the file's start.
-constexpr std::size_t header_search = 4096;
 
 // Column headings of the table and of the CSV rows.
 constexpr const char* table_heading = "date        Kp1  Kp2  Kp3  Kp4  Kp5  Kp6  Kp7  Kp8  Kp sum  "
@@ -104,20 +101,20 @@ void show(std::FILE* out, bool csv, const char* date, const double (&v)[14])
 // file is not read again whole, and not opened again.
 void explain_unusable(std::FILE* err, const char* file, int fd)
 {
-    std::array<char, header_search + 1> start{};
+    std::array<char, header_search_limit + 1> start{};
     ssize_t got = 0;
     do
         got = ::pread(fd, start.data(), start.size(), 0);
     while (got < 0 && errno == EINTR);
     if (got < 0)
         std::fprintf(err, "%s: %s: cannot read: %s\n", program, file, std::strerror(errno));
-    else if (static_cast<std::size_t>(got) > header_search &&
-             std::memchr(start.data(), '\n', header_search) == nullptr)
+    else if (static_cast<std::size_t>(got) > header_search_limit &&
+             std::memchr(start.data(), '\n', header_search_limit) == nullptr)
         std::fprintf(err,
                      "%s: %s: no line end in its first %zu bytes: not a combined mean-flux file\n",
                      program,
                      file,
-                     header_search);
+                     header_search_limit);
     else
         std::fprintf(err, "%s: %s: no day range in its header line\n", program, file);
 }
@@ -126,8 +123,8 @@ void explain_unusable(std::FILE* err, const char* file, int fd)
 // follow each other and miss for the same reason are named in one line.
 struct missing_days {
     int result = mean_flux_found; // why they are missing; mean_flux_found when none are pending
-    civil_day first{};
-    civil_day last{};
+    calendar_date first{};
+    calendar_date last{};
 };
 
 // Name the pending missing days, if any, on `err`.
@@ -135,14 +132,10 @@ void report_missing(std::FILE* err, const char* file, missing_days& missing)
 {
     if (missing.result == mean_flux_found)
         return;
-    char first[date_text_room];
-    char last[date_text_room];
-    format_date(missing.first, first);
-    format_date(missing.last, last);
-    const bool one_day = !date_before(missing.first, missing.last);
-    std::fprintf(err, "%s: %s", program, first);
+    const bool one_day = missing.first == missing.last;
+    std::fprintf(err, "%s: %s", program, iso_date(missing.first).data());
     if (!one_day)
-        std::fprintf(err, "..%s", last);
+        std::fprintf(err, "..%s", iso_date(missing.last).data());
     if (missing.result == mean_flux_out_of_range)
         std::fprintf(err, ": outside the range of days of %s\n", file);
     else if (one_day)
@@ -155,7 +148,7 @@ void report_missing(std::FILE* err, const char* file, missing_days& missing)
 // Add a day that the file does not hold to the missing days, naming those pending before it
 // when it does not continue them.
 void add_missing(std::FILE* err, const char* file, missing_days& missing, int result,
-                 const civil_day& day)
+                 const calendar_date& day)
 {
     if (missing.result == result) {
         missing.last = day;
@@ -222,11 +215,11 @@ range_outcome look_up_range(int fd, const char* file, const date_range& range, r
     }
     range_outcome outcome = range_outcome::all_found;
     missing_days missing;
-    for (civil_day day = range.first;; day = next_day(day)) {
+    for (calendar_date day = range.first;; day = next_day(day)) {
         double values[14];
         for (double& v : values)
             v = std::nan("");
-        const int d = day_number(day.day, day.month, day.year);
+        const int d = day_number_of(day);
         const int result = d < header.first || d > header.last
                                ? mean_flux_out_of_range
                                : read_mean_flux_at(fd, day.day, day.month, day.year, values);
@@ -241,12 +234,10 @@ range_outcome look_up_range(int fd, const char* file, const date_range& range, r
                    damage != record_damage::none) {
             // Not shown: a field cut short can read as another number (205 for 205.8).
             report_missing(err, file, missing);
-            char text[date_text_room];
-            format_date(day, text);
             std::fprintf(err,
                          "%s: %s: the record of that day in %s %s\n",
                          program,
-                         text,
+                         iso_date(day).data(),
                          file,
                          damage == record_damage::cut_short ? "is cut short"
                                                             : "holds a field without a number");
@@ -257,9 +248,7 @@ range_outcome look_up_range(int fd, const char* file, const date_range& range, r
             if (!shown.headed)
                 std::fputs(shown.csv ? csv_heading : table_heading, shown.out);
             shown.headed = true;
-            char text[date_text_room];
-            format_date(day, text);
-            show(shown.out, shown.csv, text, values);
+            show(shown.out, shown.csv, iso_date(day).data(), values);
             // A reader that has gone (or a full disk) ends the lookups: no later row could be
             // written either.
             if (std::ferror(shown.out)) {
@@ -267,7 +256,7 @@ range_outcome look_up_range(int fd, const char* file, const date_range& range, r
                 return range_outcome::output_failed;
             }
         }
-        if (!date_before(day, range.last))
+        if (!(day < range.last))
             break;
     }
     report_missing(err, file, missing);

@@ -1,5 +1,6 @@
 #include "tools/plot.h"
 
+#include "cli/reports.h"
 #include "io/whole_file.h"
 #include "plot/chart.h"
 #include "plot/chart_days.h"
@@ -82,7 +83,7 @@ int read_options(int argc, char** argv, std::FILE* out, std::FILE* err, plot_opt
     };
     optind = 0;
     for (int c; (c = getopt_long(argc, argv, "o:d:h", long_options, nullptr)) != -1;) {
-        civil_day date{};
+        calendar_date date{};
         switch (c) {
         case 'o':
             options.output = optarg;
@@ -92,11 +93,11 @@ int read_options(int argc, char** argv, std::FILE* out, std::FILE* err, plot_opt
             break;
         case 'f':
         case 't':
-            if (!parse_date(optarg, date)) {
+            if (!parse_iso_date(optarg, date)) {
                 const std::string problem = std::string("not a date (YYYY-MM-DD): ") + optarg;
                 return usage_error(err, texts, problem.c_str());
             }
-            (c == 'f' ? options.from : options.to) = day_number(date.day, date.month, date.year);
+            (c == 'f' ? options.from : options.to) = day_number_of(date);
             break;
         case 'h':
             return show_help(out, err, texts);
@@ -114,40 +115,6 @@ int read_options(int argc, char** argv, std::FILE* out, std::FILE* err, plot_opt
     if (options.from > options.to)
         return usage_error(err, texts, "--from is after --to");
     return -1;
-}
-
-// Report a daily index file that cannot serve.  Returns exit_usage_or_file.
-int index_error(std::FILE* err, const index_result& r)
-{
-    const char* file = r.file.c_str();
-    switch (r.status) {
-    case index_status::cannot_read:
-        std::fprintf(err, "%s: %s: %s\n", program, file, std::strerror(r.error_number));
-        break;
-    case index_status::line_too_long:
-        std::fprintf(err,
-                     "%s: %s: line %ld is longer than %zu characters\n",
-                     program,
-                     file,
-                     r.line,
-                     max_index_line);
-        break;
-    case index_status::too_many_lines:
-        std::fprintf(err,
-                     "%s: %s: %ld lines for the %d days of %d\n",
-                     program,
-                     file,
-                     r.lines,
-                     is_leap_year(r.year) ? 366 : 365,
-                     r.year);
-        break;
-    case index_status::too_large:
-        std::fprintf(err, "%s: %s: larger than a yearly daily index file can be\n", program, file);
-        break;
-    case index_status::read:
-        break;
-    }
-    return exit_usage_or_file;
 }
 
 } // namespace
@@ -207,11 +174,8 @@ int plot_main(int argc, char** argv, std::FILE* out, std::FILE* err)
     std::vector<std::string> index_files;
     if (options.index_dir != nullptr) {
         source.index_dir = *options.index_dir != '\0' ? options.index_dir : ".";
-        const std::string folder =
-            source.index_dir.back() == '/' ? source.index_dir : source.index_dir + "/";
         for (const chart_day& d : days) {
-            const std::string name =
-                folder + std::to_string(static_cast<int>(civil_date(d.day).year)) + ".dat";
+            const std::string name = daily_file_path(source.index_dir, date_of_day(d.day).year);
             if (index_files.empty() || index_files.back() != name)
                 index_files.push_back(name);
         }
@@ -223,8 +187,10 @@ int plot_main(int argc, char** argv, std::FILE* out, std::FILE* err)
         return exit_usage_or_file;
     if (options.index_dir != nullptr) {
         const index_result r = mark_days_without_observation(source.index_dir, days);
-        if (r.status != index_status::read)
-            return index_error(err, r);
+        if (r.problem.status != daily_status::read) {
+            report_daily_problem(err, program, r.file, r.year, r.problem);
+            return exit_usage_or_file;
+        }
         for (const uncovered_days& u : r.uncovered)
             std::fprintf(err,
                          "%s: warning: %s: no line for %ld of the days drawn: whether they "

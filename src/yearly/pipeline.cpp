@@ -8,6 +8,9 @@
 
 namespace meanflux {
 
+static_assert(activity_text_length == activity_field.width(),
+              "a record copies the activity text of its daily index line whole");
+
 void init_year_tables(year_tables& tables) noexcept
 {
     init_gauss_w(tables.gauss_w);
@@ -35,7 +38,8 @@ year_status format_records(calendar_anchors anchors, const daily_series& series,
         const int day = anchors.first_day + n;
         const day_values v =
             i < at_once ? values[i] : day_fluxes(series, gauss_w, anchors.year_offset, n);
-        const int length = format_record(record, day, activity[i], v);
+        const int length = format_record(
+            record, day, activity[i], {v.flux_obs, v.flux_adj, v.gauss_mean, v.arith_mean});
         const auto size = static_cast<std::size_t>(length);
         if (length != record_bytes(day) || size > records.size() - used) {
             result.day = n;

@@ -4,10 +4,10 @@
 // at once on several threads.
 #pragma once
 
+#include "daily/daily_year.h"
 #include "flux/distance.h"
 #include "flux/means.h"
-#include "input/daily_series.h"
-#include "input/daily_year.h"
+#include "flux/series.h"
 #include "record/format.h"
 
 #include <array>

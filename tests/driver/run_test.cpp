@@ -214,6 +214,14 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const scratch_dir& d) { edit(d, "1980.dat", [](auto& f) { f.pop_back(); }); },
                    "",
                    true},
+        // A CR that ends the file belongs to the line end: no raw CR in the last record.
+        lines_case{"1980.dat's last line cut inside the Kp columns, with a CR at the very end",
+                   [](const scratch_dir& d) {
+                       edit(d, "1980.dat", [](auto& f) { f.resize(f.size() - 72 + 20); });
+                       edit(d, "1980.dat", [](auto& f) { f += '\r'; });
+                   },
+                   "",
+                   false},
         lines_case{"CR LF line ends",
                    [](const scratch_dir& d) {
                        for (const char* name : {"1979.dat", "1980.dat", "1981.dat"})

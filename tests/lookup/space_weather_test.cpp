@@ -1,11 +1,11 @@
 #include <meanflux/meanflux.h>
 
-#include "input/scan_field.h"
 #include "lookup/damaged_file.h"
 #include "lookup/kp_ap.h"
 #include "lookup/real_years.h"
 #include "support/run_program.h"
 #include "support/yearly_files.h"
+#include "text/scan_field.h"
 
 #include <gtest/gtest.h>
 

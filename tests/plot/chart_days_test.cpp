@@ -69,30 +69,6 @@ TEST(ReadChartDays, RecordsOfEveryKind)
     }
 }
 
-TEST(IndexLine, DaysWithoutObservation)
-{
-    struct Case {
-        std::string line;
-        bool without;
-    };
-    std::string long_line = index_line(0, 150.0, 0) + std::string(4000, 'x');
-    const Case cases[] = {
-        {index_line(0, 150.0, 0), false},
-        {index_line(0, 150.0, 3), true}, // the qualifier says so
-        {index_line(0, 150.0, 2), false},
-        {index_line(0, 0.0, 3), true},
-        {index_line(0, 150.0, 0).substr(0, 65) + "      ", true},  // a blank flux field
-        {index_line(0, 150.0, 0).substr(0, 65) + "  nan0", true},  // not a finite number
-        {index_line(0, 150.0, 0).substr(0, 65) + "  1e20", false}, // a number after all
-        {index_line(0, 150.0, 0).substr(0, 70), false},            // no qualifier column
-        {index_line(0, 150.0, 0).substr(0, 60), true},             // no flux field either
-        {long_line, false},                                        // columns after 71 ignored
-        {"", true},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(index_line_without_observation(c.line), c.without) << c.line;
-}
-
 // Chart days of the day numbers first..last, none marked.
 std::vector<chart_day> days_from(int first, int last)
 {
@@ -132,7 +108,7 @@ TEST(MarkDays, EachLineIsTheDayOfItsOwnYear)
                   "\r\n"));
     std::vector<chart_day> days = days_from(jan1_1980 - 365, jan1_1980 + 365);
     const index_result r = mark_days_without_observation(dir.path().string(), days);
-    ASSERT_EQ(r.status, index_status::read) << r.file;
+    ASSERT_EQ(r.problem.status, daily_status::read) << r.file;
     EXPECT_EQ(marked(days),
               (std::vector<int>{
                   jan1_1980 - 365, jan1_1980 - 3, jan1_1980, jan1_1980 + 59, jan1_1980 + 365}));
@@ -140,20 +116,21 @@ TEST(MarkDays, EachLineIsTheDayOfItsOwnYear)
     // Only the years of the days drawn are read: a chart of 1980 alone needs no 1979.dat.
     std::filesystem::remove(dir / "1979.dat");
     days = days_from(jan1_1980 + 50, jan1_1980 + 70);
-    ASSERT_EQ(mark_days_without_observation(dir.path().string() + "/", days).status,
-              index_status::read);
+    ASSERT_EQ(mark_days_without_observation(dir.path().string() + "/", days).problem.status,
+              daily_status::read);
     EXPECT_EQ(marked(days), std::vector<int>{jan1_1980 + 59});
 }
 
 TEST(MarkDays, FilesThatCannotServe)
 {
+    // Each file is read as the yearly run reads it, and refused as it refuses it.
     scratch_dir dir;
     const int jan1_1981 = day_number(1, 1, 1981);
     std::vector<chart_day> days = days_from(jan1_1981, jan1_1981 + 9);
     struct Case {
         std::string bytes; // of 1981.dat; empty: no such file
-        index_status status;
-        long line, lines;
+        daily_status status;
+        int line;
     };
     const std::string day = index_line(0, 150.0, 0) + "\n";
     std::string many;
@@ -161,41 +138,43 @@ TEST(MarkDays, FilesThatCannotServe)
         many += day;
     const std::string longest = index_line(1, 150.0, 0) + std::string(4096 - 71, ' ');
     const Case cases[] = {
-        {"", index_status::cannot_read, 0, 0},
-        {many, index_status::too_many_lines, 0, 366}, // 1981 has 365 days
-        {day + longest + "\r\n" + longest + "x\n", index_status::line_too_long, 3, 0},
-        {day + longest + "x", index_status::line_too_long, 2, 0}, // without a line end too
+        {"", daily_status::cannot_open, 0},
+        {many, daily_status::too_many_lines, 366}, // 1981 has 365 days
+        {day + longest + "\r\n" + longest + "x\n", daily_status::line_too_long, 3},
+        {day + longest + "x", daily_status::line_too_long, 2},     // without a line end too
+        {day + longest + "\r\n" + longest, daily_status::read, 0}, // 4096 characters: a day
     };
     for (const Case& c : cases) {
         std::filesystem::remove(dir / "1981.dat");
         if (!c.bytes.empty())
             dir.write("1981.dat", c.bytes);
         const index_result r = mark_days_without_observation(dir.path().string(), days);
-        EXPECT_EQ(r.status, c.status);
-        EXPECT_EQ(r.file, (dir / "1981.dat").string());
-        EXPECT_EQ(r.year, 1981);
-        EXPECT_EQ(r.line, c.line);
-        EXPECT_EQ(r.lines, c.lines);
+        EXPECT_EQ(r.problem.status, c.status);
+        EXPECT_EQ(r.problem.line, c.line);
+        if (c.status != daily_status::read) {
+            EXPECT_EQ(r.file, (dir / "1981.dat").string());
+            EXPECT_EQ(r.year, 1981);
+        }
     }
     // A line of exactly 4096 characters is a day, the last one too, a CR at its end being the
     // line end.
     for (const char* end : {"", "\r"}) {
         dir.write("1981.dat", day + longest + "\r\n" + longest + end);
-        EXPECT_EQ(mark_days_without_observation(dir.path().string(), days).status,
-                  index_status::read);
+        EXPECT_EQ(mark_days_without_observation(dir.path().string(), days).problem.status,
+                  daily_status::read);
     }
 
-    // An endless input stops at what a yearly file can hold.
+    // An endless input stops where the line rule gives it up.
     std::filesystem::remove(dir / "1981.dat");
     std::filesystem::create_symlink("/dev/zero", dir / "1981.dat");
-    EXPECT_EQ(mark_days_without_observation(dir.path().string(), days).status,
-              index_status::too_large);
+    EXPECT_EQ(mark_days_without_observation(dir.path().string(), days).problem.status,
+              daily_status::line_too_long);
     // A directory in the file's place.
     std::filesystem::remove(dir / "1981.dat");
     std::filesystem::create_directory(dir / "1981.dat");
     const index_result r = mark_days_without_observation(dir.path().string(), days);
-    EXPECT_EQ(r.status, index_status::cannot_read);
-    EXPECT_EQ(r.error_number, EISDIR);
+    EXPECT_EQ(r.problem.status, daily_status::read_error);
+    EXPECT_EQ(r.problem.error_number, EISDIR);
 }
 
 } // namespace

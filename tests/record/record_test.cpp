@@ -1,3 +1,4 @@
+#include "record/combined_file.h"
 #include "record/format.h"
 #include "record/record.h"
 
@@ -5,16 +6,18 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 
 namespace meanflux {
 namespace {
 
-std::string record_of(int day, const day_values& v,
+std::string record_of(int day, const record_fluxes& v,
                       const std::string& text22 = std::string(22, '.'))
 {
-    activity_text text{};
+    std::array<char, 22> text{};
     std::memcpy(text.data(), text22.data(), text.size());
     record_buffer record{};
     const int length = format_record(record, day, text, v);
@@ -34,10 +37,10 @@ TEST(Record, LayoutOfADay)
 
 TEST(Record, Fields)
 {
-    const day_values v{70.46, 0.0, 999.94, -99.94};
+    const record_fluxes v{70.46, 0.0, 999.94, -99.94};
     struct Case {
         int day;
-        day_values values;
+        record_fluxes values;
         std::string day_field, values_field;
         const char* what;
     };
@@ -63,12 +66,12 @@ TEST(Record, LengthOfARecord)
 {
     // Every record is as long as record_bytes says when its values fit; an activity text with a
     // NUL is copied whole.
-    const day_values v{70.46, 0.0, 999.94, -99.94};
+    const record_fluxes v{70.46, 0.0, 999.94, -99.94};
     for (const int day : {0, 1, 99999, -1, -99999, 100000, -100000, 2147483647, -2147483647 - 1}) {
         const std::string r = record_of(day, v);
         EXPECT_EQ(r.size(), static_cast<std::size_t>(record_bytes(day))) << day;
     }
-    activity_text text{};
+    std::array<char, 22> text{};
     text.fill('1');
     text[3] = '\0';
     record_buffer record{};
@@ -116,6 +119,62 @@ TEST(Record, FieldsAsWrittenAndWhichHoldANumber)
             EXPECT_TRUE(values[i] == expected || (std::isnan(values[i]) && std::isnan(expected)))
                 << c.what << ", entry " << i;
         }
+    }
+}
+
+TEST(Record, AsPrintfWritesIt)
+{
+    // Every kind of record against the same record written with printf alone.
+    std::mt19937_64 random(1950);
+    std::uniform_real_distribution<double> flux(-100.5, 1000.5);
+    std::uniform_int_distribution<int> day(-100005, 100005);
+    std::array<char, 22> text{};
+    text.fill('7');
+    for (int i = 0; i < 200000; ++i) {
+        record_fluxes v{flux(random), flux(random), flux(random), flux(random)};
+        if (i % 7 == 0)
+            v.gauss_mean = std::nan("");
+        if (i % 11 == 0)
+            v.flux_obs = -0.0;
+        const int d = i % 3 == 0 ? day(random) : 10957 + i % 30000;
+        record_buffer record{};
+        const int length = format_record(record, d, text, v);
+
+        char field[64];
+        std::snprintf(field, sizeof field, "%.5d", d);
+        std::string expected = field + std::string(text.data(), text.size());
+        for (const double value : {v.flux_obs, v.flux_adj, v.gauss_mean, v.arith_mean}) {
+            std::snprintf(field, sizeof field, "%5.1f", value);
+            expected += std::isnan(value) ? "  nan" : field;
+        }
+        expected += "\r\n";
+        ASSERT_EQ(std::string(record.data(), static_cast<std::size_t>(length)), expected) << d;
+    }
+}
+
+TEST(CombinedHeader, WrittenInFiveDigitsAndReadBack)
+{
+    struct Case {
+        int first, last;
+        const char* line;
+    };
+    // Blanks before a number of fewer than five digits would be skipped by the scan, which would
+    // then take the first digit of the second number.
+    const Case cases[] = {
+        {10957, 11322, "1095711322\r\n"},
+        {0, 365, "0000000365\r\n"},
+        {9496, 10226, "0949610226\r\n"},
+        {0, 99999, "0000099999\r\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string line = combined_header_line(c.first, c.last);
+        EXPECT_EQ(line, c.line);
+        EXPECT_EQ(line.size(), combined_header_bytes);
+        combined_header header{};
+        ASSERT_TRUE(parse_combined_header(line + "record", header)) << c.line;
+        EXPECT_EQ(header.first, c.first);
+        EXPECT_EQ(header.last, c.last);
+        EXPECT_EQ(header.data_start, 12);
     }
 }
 

@@ -13,18 +13,17 @@ namespace meanflux::test {
 namespace {
 
 // The lines of a daily index file: each LF ends one (a CR just before it belongs to the line
-// end), and a last line without LF is a line too.
+// end, as does a CR that ends the file), and a last line without LF is a line too.
 std::vector<std::string> lines_of(const std::string& text)
 {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
-        const bool ended = end != std::string::npos;
-        if (!ended)
+        if (end == std::string::npos)
             end = text.size();
         std::string line = text.substr(start, end - start);
-        if (ended && !line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (line.size() > 4096)
             throw std::runtime_error("reference: line longer than 4096 characters");

@@ -1,5 +1,3 @@
-#include "tools/combine.h"
-
 #include "support/run_program.h"
 #include "support/yearly_files.h"
 
@@ -175,16 +173,6 @@ TEST_F(Combine, EndlessAndHugeInputsStopAtWhatACombinedFileCanHold)
         EXPECT_EQ(read_file(dir / "mean_flux.dat"), "the user's earlier file\r\n");
         EXPECT_EQ(dir.entries(), before);
     }
-}
-
-TEST(CombinedHeader, DayNumbersInFiveDigits)
-{
-    EXPECT_EQ(combined_header(10957, 11322), "1095711322\r\n");
-    // Blanks before a number of fewer than five digits would be skipped by the lookup's scan,
-    // which would then take the first digit of the second number.
-    EXPECT_EQ(combined_header(0, 365), "0000000365\r\n");
-    EXPECT_EQ(combined_header(9496, 10226), "0949610226\r\n");
-    EXPECT_EQ(combined_header(0, 99999), "0000099999\r\n");
 }
 
 // The values of a record, read from its columns by hand.

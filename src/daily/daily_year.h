@@ -5,8 +5,8 @@
 // take the same days from the same bytes.
 #pragma once
 
-#include "input/index_line.h"
-#include "input/line_cutter.h"
+#include "daily/index_line.h"
+#include "daily/line_cutter.h"
 
 #include <array>
 #include <span>

@@ -11,20 +11,12 @@
 // of the year yyyy.
 #pragma once
 
-#include <meanflux/calendar.h>
+#include "calendar/date.h"
 
 #include <array>
 #include <string_view>
 
 namespace meanflux {
-
-// Days of a year of the Gregorian calendar (2100 has 365), which is the most lines its file
-// may have.
-constexpr int days_in_year(int year) noexcept
-{
-    return is_leap_year(year) ? 366 : 365;
-}
-inline constexpr int max_year_days = 366;
 
 // Characters a line may have before its line end.  A longer line is refused, so that an input
 // without line ends (/dev/zero) is given up after a few thousand bytes.

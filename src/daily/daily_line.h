@@ -1,8 +1,9 @@
-// The line of a yearly daily index file, made from a day's values, and the number fields that
-// the published sources hold them in.
+// The line of a yearly daily index file made from a day's values: the writing side of the
+// layout that daily/index_line.h reads.
 #pragma once
 
-#include "record/format.h"
+#include "daily/index_line.h"
+#include "text/numbers.h"
 
 #include <array>
 #include <cstddef>
@@ -12,16 +13,17 @@
 
 namespace meanflux {
 
-// Characters of a daily index line, line end not counted.
-inline constexpr std::size_t daily_line_length = 71;
+// Characters of a daily index line, line end not counted: the columns a run reads.
+inline constexpr std::size_t daily_line_length = used_columns;
 
 // The value of a field that the source leaves empty or marks as missing: its columns stay blank.
 inline constexpr int no_value = -1;
 
 // Flux qualifiers, column 71.
-inline constexpr int flux_observed = 0;  // a flux observed that day
-inline constexpr int flux_estimated = 2; // a flux estimated (predicted) for that day
-inline constexpr int flux_missing = 3;   // no flux that day: the flux columns hold "  0.0"
+inline constexpr int flux_observed = 0;           // a flux observed that day
+inline constexpr int flux_estimated = 2;          // a flux estimated (predicted) for that day
+inline constexpr int flux_missing = MISSING_FLUX; // no flux that day: the flux columns hold
+                                                  // "  0.0"
 
 inline constexpr std::array<int, 8> all_missing{
     no_value, no_value, no_value, no_value, no_value, no_value, no_value, no_value};
@@ -58,40 +60,5 @@ struct daily_values {
 //           reals are written by format_fixed_1 (record/format.h), as the records are.
 [[nodiscard]] bool format_daily_line(const daily_values& v,
                                      std::span<char, daily_line_length> line) noexcept;
-
-// A whole number written with an optional minus sign and decimal digits, nothing else.
-//
-// Given:    text   the field
-// Returned: value  the number
-// Returns:  true for "-?[0-9]+" of at most nine digits.
-[[nodiscard]] bool parse_whole_number(std::string_view text, int& value) noexcept;
-
-// A decimal number: an optional minus sign, digits, and a point followed by digits if any.
-//
-// Given:    text   the field
-// Returned: value  the number, rounded to the nearest double as strtod rounds it
-// Returns:  true for "-?[0-9]+(\.[0-9]+)?" of at most 32 characters.
-// Notes:    No exponent, no hexadecimal, no "inf" or "nan", no blank, no plus sign and nothing
-//           after the digits: the published files write every number in this plain form.
-[[nodiscard]] bool parse_decimal_number(std::string_view text, double& value) noexcept;
-
-// A date of the Gregorian calendar.
-struct calendar_date {
-    int year, month, day;
-};
-
-// The day after a date.
-//
-// Given:    date  a valid date
-// Returns:  the next day, by the full Gregorian rule: 28 February 2100 is followed by 1 March
-//           2100, since 2100 is not a leap year.
-[[nodiscard]] calendar_date next_calendar_day(calendar_date date) noexcept;
-
-// Whether `date` is the day after `previous`.
-[[nodiscard]] bool follows(calendar_date previous, calendar_date date) noexcept;
-
-// The refusal of a date that does not follow the day before it: "day 1980-01-03 does not follow
-// the day before it, 1980-01-01 (a day missing, repeated or out of order)".
-std::string day_order_problem(calendar_date date, calendar_date previous);
 
 } // namespace meanflux

@@ -1,13 +1,13 @@
 // The line rule of the daily index files, for bytes that come in pieces (a file read a block at
 // a time) or all at once (a file held in memory).
 //
-// One physical line, up to a LF, is one day.  A CR just before the LF, or at the very end of
-// the input, belongs to the line end; a CR anywhere else is an ordinary character.  A last line
+// One physical line, up to a LF, is one day.  A CR just before the LF belongs to the line end,
+// and so does a CR that ends the input; a CR anywhere else is an ordinary character.  A last line
 // without a line end is a line like any other.  A line may have up to max_line_length characters,
 // of which only the first used_columns are kept.
 #pragma once
 
-#include "input/index_line.h"
+#include "daily/index_line.h"
 
 #include <array>
 #include <string_view>
@@ -49,7 +49,7 @@ enum class cut_status {
 //
 // Given and returned:
 //           cutter  the cutting so far
-// Returned: line    as for cut_line; a CR at its end is its line end, not one of its characters
+// Returned: line    as for cut_line, without a CR that ends the input
 // Returns:  line, no_line or too_long.
 [[nodiscard]] cut_status cut_last_line(line_cutter& cutter, std::string_view& line) noexcept;
 

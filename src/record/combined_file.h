@@ -1,12 +1,13 @@
-// Reading the combined mean-flux data file: its header line and the line at a record's place.
-// The lookup and the table both read through these, so that they read every file alike.
+// The combined mean-flux data file: its header line, read and written, and the line at a
+// record's place.  Every reader (the lookup, the table, the lookup command, the chart) and every
+// writer (meanflux-combine, meanflux-build) of the file goes through these, so that all take
+// every file alike.
 #pragma once
-
-#include <meanflux/lookup.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <sys/types.h>
 
@@ -34,6 +35,18 @@ struct combined_header {
 //           error.
 [[nodiscard]] ssize_t read_at(int fd, char* buf, std::size_t count, off_t offset) noexcept;
 
+// Read the header line of a combined mean-flux file held in memory.
+//
+// Given:    bytes   the file's first bytes: all of them, or at least its first 4097
+// Returned: header  the day range and the records' start, when the result is true
+// Returns:  false when the bytes are empty, hold no line end in their first 4096 although there
+//           are more, or the header line does not give two day numbers.
+// Notes:    1. The day numbers are scanned with "%5d%5d" from the header line's first 49
+//              characters (up to and including its line end, LF).
+//           2. Bytes of at most 4096 without a line end are a header line without records:
+//              data_start is then their number.
+[[nodiscard]] bool parse_combined_header(std::string_view bytes, combined_header& header) noexcept;
+
 // Read the header line of a combined mean-flux file.
 //
 // Given:    fd      a descriptor open for reading
@@ -54,6 +67,21 @@ struct combined_header {
 //              data_start is then the file's size.
 //           4. At most 4097 bytes are read, in one or two reads, whatever the file's size.
 [[nodiscard]] bool read_combined_header(int fd, combined_header& header) noexcept;
+
+// The first year a combined file can hold: its day numbers start with 0, 1 January 1950.
+inline constexpr int first_combined_year = 1950;
+
+// Bytes of the header line that meanflux-combine and meanflux-build write.
+inline constexpr std::size_t combined_header_bytes = 12;
+
+// The header line of a combined file: the first and last day numbers, each in five digits with
+// leading zeros ("%05d%05d": 0000024836 for 1950 to 2017), and CR LF.
+//
+// Given:    first_day, last_day  day numbers from 0 to 99999
+// Returns:  the combined_header_bytes bytes of the line.
+// Notes:    Zero-padded: the lookup reads each number from at most five characters after any
+//           blanks, so "    0  365" would be read as 0 and 3.
+[[nodiscard]] std::string combined_header_line(int first_day, int last_day);
 
 // Bytes taken at a record's place: the 47 characters and a line end at most.
 inline constexpr std::size_t record_read = 48;

@@ -1,7 +1,7 @@
 // The day-by-day series of 10.7 cm solar flux over the three years of a year's means.
 #pragma once
 
-#include "input/index_line.h"
+#include "daily/index_line.h"
 
 #include <array>
 

@@ -1,5 +1,6 @@
-// The fixed-point formatter of the records and daily index lines against printf itself.
-#include "record/format.h"
+// The numbers of the data files: the fixed-point formatter of the records and daily index lines
+// against printf itself, and the strict readers of the published files' number fields.
+#include "text/numbers.h"
 
 #include <gtest/gtest.h>
 
@@ -126,33 +127,94 @@ TEST(FixedFormat, RandomValues)
         expect_printf(std::bit_cast<double>(bits(random)));
 }
 
-TEST(FixedFormat, RecordsAreWhatPrintfWrites)
+TEST(Numbers, FixedFormatIsPrintfsOnEveryTenthOfTheFluxRange)
 {
-    // Every kind of record against the same record written with printf alone.
-    std::mt19937_64 random(1950);
-    std::uniform_real_distribution<double> flux(-100.5, 1000.5);
-    std::uniform_int_distribution<int> day(-100005, 100005);
-    activity_text text{};
-    text.fill('7');
-    for (int i = 0; i < 200000; ++i) {
-        day_values v{flux(random), flux(random), flux(random), flux(random)};
-        if (i % 7 == 0)
-            v.gauss_mean = std::nan("");
-        if (i % 11 == 0)
-            v.flux_obs = -0.0;
-        const int d = i % 3 == 0 ? day(random) : 10957 + i % 30000;
-        record_buffer record{};
-        const int length = format_record(record, d, text, v);
-
-        char field[64];
-        std::snprintf(field, sizeof field, "%.5d", d);
-        std::string expected = field + std::string(text.data(), text.size());
-        for (const double value : {v.flux_obs, v.flux_adj, v.gauss_mean, v.arith_mean}) {
-            std::snprintf(field, sizeof field, "%5.1f", value);
-            expected += std::isnan(value) ? "  nan" : field;
+    // Every tenth from 0.0 to 999.9, as the sources' decimal texts give them, and the points
+    // halfway between, where the rounding of the two could part.
+    for (int tenths = 0; tenths <= 9999; ++tenths) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%d.%d", tenths / 10, tenths % 10);
+        double value = 0.0;
+        ASSERT_TRUE(parse_decimal_number(text, value)) << text;
+        ASSERT_EQ(fixed_1(value, 5), printf_fixed_1(value, 5)) << text;
+        std::snprintf(text, sizeof text, "%d.%d5", tenths / 10, tenths % 10);
+        ASSERT_TRUE(parse_decimal_number(text, value)) << text;
+        if (value < 999.95) {
+            ASSERT_EQ(fixed_1(value, 5), printf_fixed_1(value, 5)) << text;
         }
-        expected += "\r\n";
-        ASSERT_EQ(std::string(record.data(), static_cast<std::size_t>(length)), expected) << d;
+    }
+}
+
+TEST(Numbers, FixedFormatIsPrintfsOnRandomValues)
+{
+    std::mt19937_64 random(20240318);
+    std::uniform_real_distribution<double> flux(0.0, 999.9);
+    for (int i = 0; i < 200000; ++i) {
+        const double value = flux(random);
+        ASSERT_EQ(fixed_1(value, 5), printf_fixed_1(value, 5)) << value;
+    }
+    for (const double value : {0.05, 0.15, 0.25, 0.35, 2.45, 9.95, 999.94, -0.0, 1e-300})
+        EXPECT_EQ(fixed_1(value, 5), printf_fixed_1(value, 5)) << value;
+}
+
+TEST(Numbers, FixedFormatRefusesWhatDoesNotFit)
+{
+    EXPECT_EQ(fixed_1(999.95, 5), "(does not fit)"); // "1000.0"
+    EXPECT_EQ(fixed_1(10.0, 3), "(does not fit)");
+    EXPECT_EQ(fixed_1(1e300, 5), "(does not fit)");
+    EXPECT_EQ(fixed_1(NAN, 5), "(does not fit)");
+    EXPECT_EQ(fixed_1(INFINITY, 5), "(does not fit)");
+    EXPECT_EQ(fixed_1(9.94, 3), "9.9");
+}
+
+TEST(Numbers, NumberFields)
+{
+    struct Case {
+        const char* text;
+        bool whole;
+        int whole_value;
+        bool decimal;
+        double decimal_value;
+    };
+    const Case cases[] = {
+        {"0", true, 0, true, 0.0},           {"43", true, 43, true, 43.0},
+        {"007", true, 7, true, 7.0},         {"-1", true, -1, true, -1.0},
+        {"189.1", false, 0, true, 189.1},    {"2.333", false, 0, true, 2.333},
+        {"-1.000", false, 0, true, -1.0},    {"999999999", true, 999999999, true, 999999999.0},
+        {"1000000000", false, 0, true, 1e9}, // ten digits: no whole number of the files has them
+        {"", false, 0, false, 0.0},          {"-", false, 0, false, 0.0},
+        {" 1", false, 0, false, 0.0},        {"1 ", false, 0, false, 0.0},
+        {"+1", false, 0, false, 0.0},        {"1.", false, 0, false, 0.0},
+        {".5", false, 0, false, 0.0},        {"1.2.3", false, 0, false, 0.0},
+        {"1e2", false, 0, false, 0.0},       {"1E2", false, 0, false, 0.0},
+        {"0x10", false, 0, false, 0.0},      {"0x1p3", false, 0, false, 0.0},
+        {"inf", false, 0, false, 0.0},       {"nan", false, 0, false, 0.0},
+        {"12ab", false, 0, false, 0.0},      {"1,5", false, 0, false, 0.0},
+        {"1\r", false, 0, false, 0.0},       {"--1", false, 0, false, 0.0},
+    };
+    for (const auto& c : cases) {
+        int w = 12345;
+        EXPECT_EQ(parse_whole_number(c.text, w), c.whole) << c.text;
+        EXPECT_EQ(w, c.whole ? c.whole_value : 12345) << c.text;
+        double d = 12345.0;
+        EXPECT_EQ(parse_decimal_number(c.text, d), c.decimal) << c.text;
+        EXPECT_EQ(d, c.decimal ? c.decimal_value : 12345.0) << c.text;
+    }
+}
+
+TEST(Numbers, DecimalNumbersRoundAsStrtod)
+{
+    std::mt19937_64 random(1957);
+    for (int i = 0; i < 200000; ++i) {
+        char text[40];
+        std::snprintf(text,
+                      sizeof text,
+                      "%llu.%llu",
+                      static_cast<unsigned long long>(random() % 100000),
+                      static_cast<unsigned long long>(random() % 100000000000ULL));
+        double value = 0.0;
+        ASSERT_TRUE(parse_decimal_number(text, value)) << text;
+        ASSERT_EQ(value, std::strtod(text, nullptr)) << text;
     }
 }
 

@@ -1,4 +1,4 @@
-#include "input/line_cutter.h"
+#include "daily/line_cutter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -71,7 +71,7 @@ cut_status cut_last_line(line_cutter& c, std::string_view& line) noexcept
 {
     if (c.length == 0)
         return cut_status::no_line;
-    // A CR that ends the input is the line end, as a CR before a LF is.
+    // A CR that ends the input belongs to the line end, as one before a LF does.
     const int length = c.length - (c.ends_in_cr ? 1 : 0);
     if (length > max_line_length)
         return cut_status::too_long;

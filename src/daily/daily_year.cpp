@@ -1,8 +1,8 @@
-#include "input/daily_year.h"
+#include "daily/daily_year.h"
 
 #include "io/file_handle.h"
 
-#include "input/digits.h"
+#include "text/numbers.h"
 
 #include <array>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "input/index_line.h"
+#include "daily/index_line.h"
 
-#include "input/scan_field.h"
+#include "text/scan_field.h"
 
 #include <cmath>
 #include <cstring>

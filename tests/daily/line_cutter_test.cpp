@@ -1,4 +1,4 @@
-#include "input/line_cutter.h"
+#include "daily/line_cutter.h"
 
 #include <gtest/gtest.h>
 
@@ -113,7 +113,7 @@ TEST(CutLine, ALineLongerThanTheLongestIsRefused)
         {longest + "e\n", 1, "one character more"},
         {longest + "\rx\n", 1, "a CR not before the LF is a character"},
         {longest + "e", 1, "without line end"},
-        {longest + "e\r", 1, "one character more and a CR at the very end"},
+        {longest + "e\r", 1, "one character more, with a CR at the very end"},
         {"a\nb\n" + longest + longest, 3, "the third line"},
     };
     for (const auto& c : cases)

@@ -1,4 +1,4 @@
-#include "input/daily_year.h"
+#include "daily/daily_year.h"
 
 #include "support/fifo_writer.h"
 #include "support/index_lines.h"

@@ -1,4 +1,4 @@
-#include "input/index_line.h"
+#include "daily/index_line.h"
 
 #include <gtest/gtest.h>
 
@@ -6,24 +6,6 @@
 
 namespace meanflux {
 namespace {
-
-TEST(DaysInYear, TheCalendarsYears)
-{
-    struct Case {
-        int year, days;
-    };
-    constexpr Case cases[] = {
-        {1932, 366},
-        {1937, 365},
-        {1980, 366},
-        {1981, 365},
-        {2000, 366},
-        {2099, 365},
-        {2100, 365}, // not a leap year, though the day numbers count it as one
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(days_in_year(c.year), c.days) << c.year;
-}
 
 TEST(ReadDay, FluxAndQualifierFields)
 {

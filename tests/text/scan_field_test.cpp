@@ -1,4 +1,4 @@
-#include "input/scan_field.h"
+#include "text/scan_field.h"
 
 #include <gtest/gtest.h>
 
