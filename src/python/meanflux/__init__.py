@@ -148,10 +148,11 @@ class Table:
         path = _os.fspath(path)
         if isinstance(path, bytes):
             path = _os.fsdecode(path)
-        # The library answers alike for a file it cannot read and one that breaks its layout:
-        # reading it here first raises the system's error for the former.
-        with open(path, "rb") as f:
-            f.read(1)
+        # The library answers alike for a file it cannot open and one that breaks its layout:
+        # opening it here first raises the system's error for the former.  Nothing is read, so
+        # that a pipe keeps every byte for the library.
+        with open(path, "rb"):
+            pass
         self._table = _core.Table(path)
         self._first, self._last, self._observed = self._table.days()
         self.path = path
