@@ -19,11 +19,15 @@ class CMakeBuild(build_ext):
 
     def build_extension(self, ext):
         build = Path(self.build_temp).resolve() / "cmake"
-        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build),
-                        "-DCMAKE_BUILD_TYPE=Release", "-DMEANFLUX_PYTHON=ON",
-                        f"-DPython_EXECUTABLE={sys.executable}",
-                        "-DMEANFLUX_BUILD_TESTS=OFF", "-DMEANFLUX_BUILD_BENCHMARKS=OFF"],
-                       check=True)
+        options = ["-DCMAKE_BUILD_TYPE=Release", "-DMEANFLUX_PYTHON=ON",
+                   f"-DPython_EXECUTABLE={sys.executable}",
+                   "-DMEANFLUX_BUILD_TESTS=OFF", "-DMEANFLUX_BUILD_BENCHMARKS=OFF"]
+        try:  # pybind11 installed for Python (an isolated build's), else the system's CMake one
+            import pybind11
+            options.append(f"-Dpybind11_DIR={pybind11.get_cmake_dir()}")
+        except ImportError:
+            pass
+        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), *options], check=True)
         jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", "2")
         subprocess.run(["cmake", "--build", str(build), "--target", "meanflux_python",
                         "--parallel", jobs], check=True)
