@@ -39,10 +39,47 @@ py::array_t<T> new_array(py::ssize_t n, py::ssize_t columns = 0)
     return py::array_t<T>({n, columns});
 }
 
+// Large blocks of output memory that their arrays no longer use, kept for the next calls.  On
+// this kind of machine the first write to each fresh page of memory costs a page fault that
+// takes longer than the call that fills it: a program that asks for the inputs at a million
+// epochs again and again would otherwise pay the faults of 176 MB at every call.  Two blocks are
+// kept, since a caller holds the previous results while the next are made; only the
+// interpreter's lock guards them, held wherever blocks are taken and given back.
+struct block_cache {
+    static constexpr std::size_t slots = 2;
+    static constexpr std::size_t largest = std::size_t{1} << 30; // larger blocks are freed
+    std::array<void*, slots> memory{};
+    std::array<std::size_t, slots> size{};
+
+    // A kept block of at least `bytes` and at most twice that, or null.
+    void* take(std::size_t bytes, std::size_t& got) noexcept
+    {
+        for (std::size_t i = 0; i < slots; ++i)
+            if (memory[i] != nullptr && size[i] >= bytes && size[i] <= 2 * bytes) {
+                got = size[i];
+                return std::exchange(memory[i], nullptr);
+            }
+        return nullptr;
+    }
+
+    // Keep a block no array uses any more, or free it.
+    void give_back(void* block, std::size_t bytes) noexcept
+    {
+        for (std::size_t i = 0; i < slots && bytes <= largest; ++i)
+            if (memory[i] == nullptr) {
+                memory[i] = block;
+                size[i] = bytes;
+                return;
+            }
+        std::free(block);
+    }
+};
+block_cache kept_blocks;
+
 // The output arrays of one call, carved from one block of memory that they share (the block
-// lives as long as any of them).  A large block is asked for in huge pages: the first write to
-// each fresh 4 KiB page costs a page fault, and the outputs of a million epochs span 44 000 such
-// pages, whose faults took longer than a third of the calls that fill them.
+// lives as long as any of them).  A large block comes from the kept ones where one fits, else
+// it is asked for in huge pages, so that its first writes fault in a few hundred pages rather
+// than tens of thousands; it goes back to the kept ones when its arrays are gone.
 class output_block {
   public:
     explicit output_block(std::size_t bytes)
@@ -50,17 +87,37 @@ class output_block {
         constexpr std::size_t huge_page = std::size_t{2} << 20;
         void* memory = nullptr;
         if (bytes >= 4 * huge_page) {
-            const std::size_t size = (bytes + huge_page - 1) / huge_page * huge_page;
-            memory = std::aligned_alloc(huge_page, size);
-            if (memory != nullptr)
-                madvise(memory, size, MADV_HUGEPAGE); // a hint: without it, ordinary pages
+            std::size_t size = (bytes + huge_page - 1) / huge_page * huge_page;
+            memory = kept_blocks.take(size, size);
+            if (memory == nullptr) {
+                memory = std::aligned_alloc(huge_page, size);
+                if (memory != nullptr)
+                    madvise(memory, size, MADV_HUGEPAGE); // a hint: without it, ordinary pages
+            }
+            if (memory == nullptr)
+                throw std::bad_alloc();
+            // The capsule owns the block with its size, and gives it back when the arrays go.
+            struct held_block {
+                void* memory;
+                std::size_t size;
+            };
+            auto* held = new (std::nothrow) held_block{memory, size};
+            if (held == nullptr) {
+                kept_blocks.give_back(memory, size);
+                throw std::bad_alloc();
+            }
+            owner_ = py::capsule(held, [](void* p) {
+                const auto* block = static_cast<held_block*>(p);
+                kept_blocks.give_back(block->memory, block->size);
+                delete block;
+            });
         } else {
             memory = std::malloc(bytes == 0 ? 1 : bytes);
+            if (memory == nullptr)
+                throw std::bad_alloc();
+            owner_ = py::capsule(memory, [](void* p) { std::free(p); });
         }
-        if (memory == nullptr)
-            throw std::bad_alloc();
         base_ = static_cast<char*>(memory);
-        owner_ = py::capsule(memory, [](void* p) { std::free(p); });
     }
 
     // The next n values (or n rows of `columns`), 64-byte aligned.
