@@ -206,3 +206,21 @@ def test_no_value_where_there_is_no_result(predicted):
     assert w["result"].tolist() == [-1, -1]
     assert np.isnan(w["kp"]).all() and np.isnan(w["f107_obs_mean81"]).all()
     assert w["mean81_days"].tolist() == [0, 0] and not w["predicted"].any()
+
+
+def test_large_results_stay_apart(predicted):
+    # Outputs of 100 000 epochs take memory that later calls reuse once its arrays are gone:
+    # results still held must never change.
+    t = meanflux.Table(predicted)
+    rng = np.random.default_rng(27087)
+    days = [rng.integers(27030, 27160, 100_000, dtype=np.int32) for _ in range(3)]
+    seconds = [rng.uniform(0.0, 86400.0, 100_000) for _ in range(3)]
+    first = t.space_weather_at(days[0], seconds[0])
+    copy = {k: v.copy() for k, v in first.items()}
+    second = t.space_weather_at(days[1], seconds[1])
+    del first
+    third = t.space_weather_at(days[2], seconds[2])
+    again = t.space_weather_at(days[0], seconds[0])
+    assert_same(again, copy)
+    assert_same(second, t.space_weather_at(days[1], seconds[1]))
+    assert_same(third, t.space_weather_at(days[2], seconds[2]))
