@@ -1,6 +1,6 @@
 // The year dialogue on any standard input.
-#include "driver/dialogue.h"
 #include "fuzz_support.h"
+#include "programs/meanflux_dialogue.h"
 
 #include <cstring>
 #include <string>

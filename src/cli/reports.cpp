@@ -2,6 +2,8 @@
 
 #include <meanflux/calendar.h>
 
+#include "io/output_file.h"
+
 #include <cstring>
 
 namespace meanflux {
@@ -101,6 +103,77 @@ void warn_undefined_days(std::FILE* err, const char* program, std::string_view w
                  static_cast<int>(what.size()),
                  what.data(),
                  days);
+}
+
+void report_file_set_failure(std::FILE* err, const char* program,
+                             std::span<const file_to_write> files,
+                             const file_set_result& result) noexcept
+{
+    const char* name = output_name_for_messages(files[result.file].name);
+    const char* reason = std::strerror(result.error_number);
+    switch (result.status) {
+    case file_set_status::written:
+        break;
+    case file_set_status::is_a_directory:
+        std::fprintf(err, "%s: %s: cannot write: %s\n", program, name, reason);
+        break;
+    case file_set_status::cannot_write:
+        std::fprintf(err, "%s: %s: cannot write: %s; nothing written\n", program, name, reason);
+        break;
+    case file_set_status::cannot_finish:
+        std::fprintf(err, "%s: %s: cannot write: %s\n", program, name, reason);
+        if (result.file > 0)
+            std::fprintf(err,
+                         "%s: %s to %s were written; the later files were left as they were\n",
+                         program,
+                         output_name_for_messages(files.front().name),
+                         output_name_for_messages(files[result.file - 1].name));
+        break;
+    }
+}
+
+void report_read_failure(std::FILE* err, const char* program, const char* name,
+                         const whole_file_result& read, std::size_t limit,
+                         const char* kind) noexcept
+{
+    if (read.status == whole_file_status::too_large)
+        std::fprintf(err,
+                     "%s: %s: more than %zu bytes, more than %s can hold\n",
+                     program,
+                     name,
+                     limit,
+                     kind);
+    else
+        std::fprintf(err, "%s: %s: %s\n", program, name, std::strerror(read.error_number));
+}
+
+void report_write_failure(std::FILE* err, const char* program, const char* output,
+                          const whole_write_result& written) noexcept
+{
+    const char* reason = std::strerror(written.error_number);
+    const char* name = output_name_for_messages(output);
+    switch (written.status) {
+    case whole_write_status::cannot_create:
+        std::fprintf(err, "%s: %s: cannot create: %s\n", program, name, reason);
+        break;
+    case whole_write_status::cannot_write:
+        std::fprintf(err, "%s: %s: cannot write: %s\n", program, name, reason);
+        break;
+    case whole_write_status::cannot_rename:
+        std::fprintf(err, "%s: %s: cannot replace: %s\n", program, name, reason);
+        break;
+    case whole_write_status::written:
+        break;
+    }
+}
+
+void report_standard_output(std::FILE* err, const char* program, int error_number,
+                            std::string_view note) noexcept
+{
+    std::fprintf(err, "%s: standard output: %s", program, std::strerror(error_number));
+    if (!note.empty())
+        std::fprintf(err, " (%.*s)", static_cast<int>(note.size()), note.data());
+    std::fputc('\n', err);
 }
 
 } // namespace meanflux

@@ -2,9 +2,12 @@
 // line on standard error, "program: file: what", by one routine.
 #pragma once
 
-#include "sources/source.h"
+#include "io/file_set.h"
+#include "io/whole_file.h"
+#include "sources/source_days.h"
 
 #include <cstdio>
+#include <span>
 #include <string_view>
 
 namespace meanflux {
@@ -50,5 +53,36 @@ void warn_line_count(std::FILE* err, const char* program, std::string_view file,
 //           days  how many
 void warn_undefined_days(std::FILE* err, const char* program, std::string_view what,
                          int days) noexcept;
+
+// A whole file that could not be read (read_whole_file): its error, or, for one larger than
+// what it can hold, "more than LIMIT bytes, more than KIND can hold".
+//
+// Given:    name    the file
+//           read    what read_whole_file returned (not `read`)
+//           limit   the limit it was read with
+//           kind    what the file should be ("a combined file")
+void report_read_failure(std::FILE* err, const char* program, const char* name,
+                         const whole_file_result& read, std::size_t limit,
+                         const char* kind) noexcept;
+
+// A set of files that could not all be written (write_files_together).
+//
+// Given:    files    the set, as given to write_files_together
+//           result   what it returned (not `written`)
+// Notes:    One line naming the file and the reason; after a set left half done, a second line
+//           naming the files that took their new contents.
+void report_file_set_failure(std::FILE* err, const char* program,
+                             std::span<const file_to_write> files,
+                             const file_set_result& result) noexcept;
+
+// A file that could not be written whole (write_output_file): "cannot create", "cannot write"
+// or "cannot replace", with the reason.
+void report_write_failure(std::FILE* err, const char* program, const char* output,
+                          const whole_write_result& written) noexcept;
+
+// A standard output that did not take what was written to it: "program: standard output:
+// reason", and "(note)" after it when there is one.
+void report_standard_output(std::FILE* err, const char* program, int error_number,
+                            std::string_view note = "") noexcept;
 
 } // namespace meanflux

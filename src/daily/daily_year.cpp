@@ -1,6 +1,7 @@
 #include "daily/daily_year.h"
 
 #include "io/file_handle.h"
+#include "io/paths.h"
 
 #include "text/numbers.h"
 
@@ -148,10 +149,7 @@ std::string daily_file_path(std::string_view directory, int year)
 {
     char name[16];
     std::snprintf(name, sizeof name, "%.4d.dat", year);
-    std::string path(directory);
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    return path + name;
+    return path_in(directory, name);
 }
 
 bool daily_file_year(std::string_view name, int& year) noexcept

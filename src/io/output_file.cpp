@@ -1,5 +1,6 @@
 #include "io/output_file.h"
 
+#include "io/paths.h"
 #include "io/pending_files.h"
 
 #include <cerrno>
@@ -15,21 +16,6 @@
 namespace meanflux {
 
 namespace {
-
-// The most symbolic links followed from one name, as the kernel allows in one path.
-constexpr int max_links = 40;
-
-using path_buffer = std::array<char, 4096>;
-
-// Copy `text` into `path`; false when it does not fit.
-bool set_path(path_buffer& path, std::string_view text) noexcept
-{
-    if (text.size() >= path.size())
-        return false;
-    text.copy(path.data(), text.size());
-    path[text.size()] = '\0';
-    return true;
-}
 
 // A descriptor number written in decimal after `prefix`, as the whole rest of `path`.
 bool descriptor_after(std::string_view path, std::string_view prefix, int& fd) noexcept
@@ -57,32 +43,6 @@ bool own_descriptor(std::string_view path, int& fd) noexcept
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "/proc/%ld/fd/", static_cast<long>(::getpid()));
     return descriptor_after(path, prefix, fd);
-}
-
-// Replace `path`, a symbolic link, by the path of what it points to; false when that is too long
-// or the link cannot be read (errno tells why).
-bool follow_link(path_buffer& path) noexcept
-{
-    path_buffer text{};
-    const ssize_t n = ::readlink(path.data(), text.data(), text.size() - 1);
-    if (n < 0)
-        return false;
-    const auto length = static_cast<std::size_t>(n);
-    const std::string_view link(text.data(), length);
-    errno = ENAMETOOLONG;
-    if (link.starts_with('/'))
-        return set_path(path, link);
-    // A relative link is relative to the directory that holds the link.
-    const std::string_view current(path.data());
-    const std::size_t slash = current.rfind('/');
-    if (slash == std::string_view::npos)
-        return set_path(path, link);
-    const std::size_t directory = slash + 1;
-    if (directory + length >= path.size())
-        return false;
-    link.copy(path.data() + directory, length);
-    path[directory + length] = '\0';
-    return true;
 }
 
 // What begin_output found at the end of a name.
@@ -135,7 +95,7 @@ int find_target(const char* name, path_buffer& path, found_target& found) noexce
         (!exists || whole.st_dev != at.st_dev || whole.st_ino != at.st_ino)) {
         found.way = output_way::straight;
         found.regular = S_ISREG(whole.st_mode);
-        set_path(path, name);
+        (void)set_path(path, name); // it fitted above
         return 0;
     }
     // A regular file is replaced, and so is a name not yet taken; a directory too, which the

@@ -1,5 +1,6 @@
 #include "record/format.h"
 
+#include "io/paths.h"
 #include "text/numbers.h"
 
 #include <cmath>
@@ -68,6 +69,13 @@ int format_record(record_buffer& record, int day, record_activity text,
         }
     }
     return format_record_by_printf(record, day, text, values);
+}
+
+std::string mean_flux_file_path(std::string_view directory, int year)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "%.4d_m.dat", year);
+    return path_in(directory, name);
 }
 
 } // namespace meanflux

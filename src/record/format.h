@@ -7,6 +7,8 @@
 #include <array>
 #include <cstddef>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace meanflux {
 
@@ -59,5 +61,12 @@ constexpr int record_bytes(int day) noexcept
     const int day_width = (digits > 5 ? digits : 5) + (day < 0 ? 1 : 0);
     return record_stride - 5 + day_width;
 }
+
+// The name of a year's mean-flux file: <yyyy>_m.dat, in `directory`.
+//
+// Given:    directory  the directory; empty for the current one (the name alone)
+//           year       the year, 0 to 9999
+// Returns:  "1980_m.dat", "out/1980_m.dat" (for "out" and "out/" alike).
+[[nodiscard]] std::string mean_flux_file_path(std::string_view directory, int year);
 
 } // namespace meanflux

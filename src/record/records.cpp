@@ -8,16 +8,6 @@
 
 namespace meanflux {
 
-std::string mean_flux_file_path(std::string_view directory, int year)
-{
-    char name[16];
-    std::snprintf(name, sizeof name, "%.4d_m.dat", year);
-    std::string path(directory);
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    return path + name;
-}
-
 bool read_record_line(std::string_view line, mean_flux_record& record) noexcept
 {
     const std::size_t shift = line.size() == record_length + 1u && line[0] == '-' ? 1 : 0;

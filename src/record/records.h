@@ -11,13 +11,6 @@
 
 namespace meanflux {
 
-// The name of a year's mean-flux file: <yyyy>_m.dat, in `directory`.
-//
-// Given:    directory  the directory; empty for the current one (the name alone)
-//           year       the year, 0 to 9999
-// Returns:  "1980_m.dat", "out/1980_m.dat" (for "out" and "out/" alike).
-[[nodiscard]] std::string mean_flux_file_path(std::string_view directory, int year);
-
 // One record as read back.
 struct mean_flux_record {
     int day = 0;                                    // the day number

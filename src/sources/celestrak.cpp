@@ -1,5 +1,7 @@
 #include "sources/celestrak.h"
 
+#include "sources/source_lines.h"
+
 #include "text/numbers.h"
 
 #include <meanflux/calendar.h>

@@ -1,5 +1,7 @@
 #include "sources/gfz.h"
 
+#include "sources/source_lines.h"
+
 #include <meanflux/calendar.h>
 
 #include <cmath>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "daily/daily_line.h"
-#include "sources/source.h"
+#include "sources/source_days.h"
 
 #include <array>
 #include <string>

@@ -1,4 +1,3 @@
-#include "io/file_clash.h"
 #include "io/file_set.h"
 #include "io/output_file.h"
 #include "io/pending_files.h"
@@ -248,38 +247,6 @@ TEST(OutputName, StandardOutputIsNamedInWords)
     EXPECT_STREQ(output_name_for_messages("-"), "standard output");
     EXPECT_STREQ(output_name_for_messages("x.dat"), "x.dat");
     EXPECT_STREQ(output_name_for_messages("./-"), "./-");
-}
-
-TEST(FileClash, WhatCanBeLostIsCompared)
-{
-    // The programs' own cases are in program_outputs_test; here the names they never meet.
-    scratch_dir dir;
-    dir.write("in.dat", "x");
-    fs::create_directory(dir / "sub");
-    fs::create_symlink("sub/../in.dat", dir / "up");
-    fs::create_symlink("/dev/stdout", dir / "to-stdout");
-    const std::string d = dir.path().string() + "/";
-    struct Case {
-        std::vector<file_use> uses;
-        bool clash;
-        const char* what;
-    };
-    const std::string in = d + "in.dat", up = d + "up", dotted = d + "sub/./../in.dat",
-                      new1 = d + "new/a.dat", new2 = d + "sub/../new/a.dat",
-                      to_stdout = d + "to-stdout";
-    const Case cases[] = {
-        {{{"-", true}, {"-", true}}, true, "standard output twice"},
-        {{{"-", false}, {"-", true}}, false, "an input \"-\" is a file, not standard output"},
-        {{{in.c_str(), false}, {up.c_str(), true}}, true, "a link through .."},
-        {{{in.c_str(), false}, {dotted.c_str(), true}}, true, "dots in the directory"},
-        {{{new1.c_str(), true}, {new2.c_str(), true}}, true, "a directory not made yet"},
-        {{{new1.c_str(), false}, {new2.c_str(), true}}, false, "an input not there is no loss"},
-        {{{"/dev/null", false}, {"/dev/null", true}}, false, "a device"},
-        {{{to_stdout.c_str(), true}, {"/dev/stdout", true}}, false, "the process's descriptor"},
-        {{{in.c_str(), false}, {in.c_str(), false}}, false, "an input read twice"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(find_file_clash(c.uses).found, c.clash) << c.what;
 }
 
 } // namespace

@@ -47,6 +47,7 @@ std::vector<std::string> without(std::vector<std::string> entries,
 struct writer {
     const char* label;
     const char* output;                   // the file it writes, in its directory
+    const char* input;                    // a file it reads there
     std::vector<std::string> also_writes; // other files it writes there
     int failure_status;                   // its exit status when the output cannot be written
     std::function<void(const scratch_dir&)> prepare;
@@ -71,6 +72,7 @@ const std::string& yearly_1980()
 const writer writers[] = {
     {"meanflux",
      "1980_m.dat",
+     "1980.dat",
      {},
      1,
      [](const scratch_dir& d) {
@@ -82,6 +84,7 @@ const writer writers[] = {
      }},
     {"combine",
      "mean_flux.dat",
+     "1980_m.dat",
      {},
      2,
      [](const scratch_dir& d) { d.write("1980_m.dat", yearly_1980()); },
@@ -91,6 +94,7 @@ const writer writers[] = {
      }},
     {"plot",
      "chart.svg",
+     "1980_m.dat",
      {},
      2,
      [](const scratch_dir& d) { d.write("1980_m.dat", yearly_1980()); },
@@ -99,12 +103,15 @@ const writer writers[] = {
      }},
     {"import",
      "years/1980.dat",
+     "gfz.txt",
      {"years/1979.dat", "years/1981.dat"},
      2,
-     [](const scratch_dir& d) { fs::create_directory(d / "years"); },
+     [](const scratch_dir& d) {
+         fs::create_directory(d / "years");
+         d.add(gfz_1979_1981, "gfz.txt");
+     },
      [](const scratch_dir& d, const run_options& o) {
-         return run_command(
-             "meanflux-import", {"-d", "years", gfz_1979_1981.string()}, d.path(), "", o);
+         return run_command("meanflux-import", {"-d", "years", "gfz.txt"}, d.path(), "", o);
      }},
 };
 
@@ -198,6 +205,29 @@ TEST_P(ProgramOutput, AFifoIsWrittenIntoNeverReplaced)
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(reader.stop(), expected);
     EXPECT_EQ(tree(dir.path()), with(before, GetParam().also_writes));
+}
+
+TEST_P(ProgramOutput, AnOutputThatIsAnInputIsRefused)
+{
+    // A link from the output to what the program reads, and a hard link: the input is never
+    // replaced, and nothing is written.
+    const fs::path input = dir / GetParam().input;
+    const std::string bytes = read_file(input);
+    for (const bool hard : {false, true}) {
+        if (hard)
+            fs::create_hard_link(input, output_path());
+        else
+            fs::create_symlink(fs::relative(input, output_path().parent_path()), output_path());
+        const std::vector<std::string> before = tree(dir.path());
+        const program_result r = run();
+        EXPECT_EQ(r.status, GetParam().failure_status) << hard << r.err;
+        EXPECT_NE(r.err.find(std::string(output()) + ": the same file as the input "),
+                  std::string::npos)
+            << hard << r.err;
+        EXPECT_EQ(read_file(input), bytes) << hard;
+        EXPECT_EQ(tree(dir.path()), before) << hard;
+        fs::remove(output_path());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, ProgramOutput, ::testing::ValuesIn(writers),
@@ -323,9 +353,8 @@ TEST(FileClash, AnOutputThatIsAnInputOrAnotherOutputIsRefused)
         {"meanflux",
          {"1980"},
          {{"daily/1980_m.dat", "1981.dat"}},
-         1,
-         "meanflux: 1980_m.dat: the same file as 1981.dat, which the run reads; 1980_m.dat not "
-         "written\n"},
+         2,
+         "meanflux: 1980_m.dat: the same file as the input 1981.dat; nothing written\n"},
     };
     const std::string gfz = read_file(gfz_1979_1981);
     for (const Case& c : cases) {

@@ -1,4 +1,5 @@
 #include "sources/celestrak.h"
+#include "sources/source.h"
 
 #include <gtest/gtest.h>
 

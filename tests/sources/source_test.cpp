@@ -1,4 +1,5 @@
 #include "sources/source.h"
+#include "sources/source_lines.h"
 
 #include "support/run_program.h"
 
