@@ -24,7 +24,7 @@ namespace {
 
 constexpr const char* program = "meanflux-build";
 
-enum : int { opt_yearly = 1000, opt_from, opt_to };
+enum : int { opt_yearly = 1000, opt_from, opt_to, opt_predictions };
 
 constexpr option_spec option_table[] = {
     {'o', "output", "FILE", "the combined file (default: mean_flux.dat); - for standard\noutput"},
@@ -38,16 +38,24 @@ constexpr option_spec option_table[] = {
      "the first year (default: the first whose preceding year the\nsource holds, 1950 at the "
      "earliest)"},
     {opt_to, "to", "YEAR", "the last year (default: the last the source holds)"},
+    {opt_predictions,
+     "predictions",
+     nullptr,
+     "also take CelesTrak's daily predictions (PRD) as days with\n"
+     "flux qualifier 2, as meanflux-import --predictions writes\n"
+     "them: the combined file ends with the last predicted day and\n"
+     "its header line adds the last observed day number\n"
+     "(\"0292227919 27874\"); a GFZ file or a directory holds none"},
 };
 
 constexpr command_spec command{
     program,
-    "meanflux-build [-o FILE|-] [--yearly DIR] [--from YEAR] [--to YEAR] SOURCE",
+    "meanflux-build [-o FILE|-] [--yearly DIR] [--from YEAR] [--to YEAR] [--predictions] SOURCE",
     "Make the combined mean-flux data file, which read_mean_flux and meanflux-lookup\n"
     "read, from a source of daily indices in one command.  SOURCE is one of:\n"
     "  - GFZ Potsdam's Kp_ap_Ap_SN_F107_since_1932.txt (or an excerpt of it);\n"
-    "  - CelesTrak's SW-All.csv (its observed days; predictions, which must come\n"
-    "    after the last observed day, are left out);\n"
+    "  - CelesTrak's SW-All.csv (its observed days; its daily predictions, which must\n"
+    "    come after the last observed day, are left out unless --predictions is given);\n"
     "  - a directory of yearly daily index files <yyyy>.dat.\n"
     "Every record is the one meanflux writes for its year from the daily index files\n"
     "that meanflux-import writes from the same source: each year is computed in its\n"
@@ -79,6 +87,7 @@ struct build_options {
     const char* yearly_dir = nullptr;
     int from = 0, to = 0; // 0: not given
     const char* source = nullptr;
+    bool predictions = false; // CelesTrak's daily predictions after the last observed day
 };
 
 ending read_options(const command_line& line, build_options& o)
@@ -91,6 +100,9 @@ ending read_options(const command_line& line, build_options& o)
             break;
         case opt_yearly:
             o.yearly_dir = g.argument;
+            break;
+        case opt_predictions:
+            o.predictions = true;
             break;
         case opt_from:
         case opt_to:
@@ -222,7 +234,18 @@ void warn(const build_options& o, const source_years& years, const year_range& r
         };
         const int last_data =
             files.lines_of(r.to + 1) > 0 ? last_line_of(r.to + 1) : last_line_of(r.to);
-        if (last_data - window_reach < last_line_of(r.to))
+        if (last_data - window_reach < last_line_of(r.to) && years.predicted_from > 0 &&
+            years.predicted_from <= last_data)
+            std::fprintf(stderr,
+                         "%s: warning: %s: the observations end on %s and the predictions on "
+                         "%s; %s is the last day whose averaging windows are complete, the "
+                         "means of the days after it are one-sided\n",
+                         program,
+                         o.source,
+                         iso_date_of(years.predicted_from - 1).c_str(),
+                         iso_date_of(last_data).c_str(),
+                         iso_date_of(last_data - window_reach).c_str());
+        else if (last_data - window_reach < last_line_of(r.to))
             std::fprintf(stderr,
                          "%s: warning: %s: the data end on %s; %s is the last day whose averaging "
                          "windows are complete, the means of the days after it are one-sided\n",
@@ -246,7 +269,8 @@ struct output_plan {
 
 // The outputs that the block holds: each year's yearly file with --yearly, then the combined
 // file.
-std::vector<output_plan> outputs_of(const build_options& o, year_block& block)
+std::vector<output_plan> outputs_of(const build_options& o, const source_years& years,
+                                    year_block& block)
 {
     std::vector<output_plan> outputs;
     if (o.yearly_dir != nullptr)
@@ -256,7 +280,7 @@ std::vector<output_plan> outputs_of(const build_options& o, year_block& block)
                                job.result.records});
     if (block.combined_from != 0) {
         int days = 0;
-        const std::string_view combined = combined_file_of(block, days);
+        const std::string_view combined = combined_file_of(block, days, years.predicted_from - 1);
         outputs.push_back({o.output, combined, days});
     }
     return outputs;
@@ -332,6 +356,13 @@ int processor_count() noexcept
     return n > 0 ? static_cast<int>(std::min(n, 64L)) : 1;
 }
 
+// Refuse --predictions for a source that holds none.
+int no_predictions(const build_options& o)
+{
+    std::fprintf(stderr, "%s: %s: holds no predictions\n", program, o.source);
+    return exit_usage_or_file;
+}
+
 // The program, once its command line is read.
 int build(const command_line& line)
 {
@@ -348,8 +379,11 @@ int build(const command_line& line)
                            o.to != 0 ? o.to + 1 : last_daily_file_year};
     source_years years;
     source_problem problem;
-    if (const source_status status =
-            read_source_years(o.source, wanted, wanted, missing_years::end_data, years, problem);
+    struct stat file {};
+    if (o.predictions && ::stat(o.source, &file) == 0 && S_ISDIR(file.st_mode))
+        return no_predictions(o);
+    if (const source_status status = read_source_years(
+            o.source, wanted, wanted, missing_years::end_data, years, problem, o.predictions);
         status != source_status::read) {
         report_source_problem(stderr, program, o.source, status, problem);
         // A year's file missing from a directory is data not there; anything else a file error.
@@ -358,6 +392,8 @@ int build(const command_line& line)
                                   problem.daily.error_number == ENOENT;
         return year_missing ? exit_not_there : exit_usage_or_file;
     }
+    if (o.predictions && years.format != source_format::celestrak)
+        return no_predictions(o);
     year_range r;
     if (const ending end = choose_years(o, years, r))
         return *end;
@@ -377,7 +413,7 @@ int build(const command_line& line)
                          job.result.day + 1);
             return exit_usage_or_file;
         }
-    const std::vector<output_plan> outputs = outputs_of(o, block);
+    const std::vector<output_plan> outputs = outputs_of(o, years, block);
     if (const ending end = refuse_overlaps(o, years, outputs))
         return *end;
     warn(o, years, r, block.jobs);

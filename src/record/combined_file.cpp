@@ -107,10 +107,14 @@ bool read_combined_header(int fd, combined_header& header) noexcept
                                  header);
 }
 
-std::string combined_header_line(int first_day, int last_day)
+std::string combined_header_line(int first_day, int last_day, int last_observed)
 {
     char header[32];
-    std::snprintf(header, sizeof header, "%05d%05d\r\n", first_day, last_day);
+    if (last_observed >= 0 && last_observed < last_day)
+        std::snprintf(
+            header, sizeof header, "%05d%05d %05d\r\n", first_day, last_day, last_observed);
+    else
+        std::snprintf(header, sizeof header, "%05d%05d\r\n", first_day, last_day);
     return header;
 }
 

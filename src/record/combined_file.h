@@ -74,14 +74,20 @@ inline constexpr int first_combined_year = 1950;
 // Bytes of the header line that meanflux-combine and meanflux-build write.
 inline constexpr std::size_t combined_header_bytes = 12;
 
+// Bytes of the header line of a file that holds predicted days: one blank and the last
+// observed day number more.
+inline constexpr std::size_t predicted_header_bytes = combined_header_bytes + 6;
+
 // The header line of a combined file: the first and last day numbers, each in five digits with
 // leading zeros ("%05d%05d": 0000024836 for 1950 to 2017), and CR LF.
 //
 // Given:    first_day, last_day  day numbers from 0 to 99999
-// Returns:  the combined_header_bytes bytes of the line.
+//           last_observed        the last day that is no prediction (-1: the last day)
+// Returns:  the combined_header_bytes bytes of the line; predicted_header_bytes when days after
+//           the last observed one are predictions: "0292227919 27874" and CR LF.
 // Notes:    Zero-padded: the lookup reads each number from at most five characters after any
 //           blanks, so "    0  365" would be read as 0 and 3.
-[[nodiscard]] std::string combined_header_line(int first_day, int last_day);
+[[nodiscard]] std::string combined_header_line(int first_day, int last_day, int last_observed = -1);
 
 // Bytes taken at a record's place: the 47 characters and a line end at most.
 inline constexpr std::size_t record_read = 48;
