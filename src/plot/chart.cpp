@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace meanflux {
 
@@ -547,128 +548,120 @@ double add_legend(std::string& svg, const std::vector<std::vector<legend_item>>&
     return y;
 }
 
-} // namespace
-
-std::string chart_svg(const std::vector<chart_day>& days, const chart_source& source)
+// The flux axis of the days: their observed flux (filled values at their markers), the 1 AU flux
+// of the observed days and the two means; nothing when none of them is a number.
+std::optional<value_axis> flux_axis_of(const std::vector<chart_day>& days)
 {
-    const int first = days.front().day;
-    const int last = days.back().day;
-    date_scale scale;
-    scale.first = first;
-    scale.span = static_cast<double>(last) - first + 1;
-    scale.thinned = scale.span > chart_columns;
-    const double column_days = scale.span / chart_columns;
-
-    // The flux drawn: the observed flux (filled values at their markers), the 1 AU flux of the
-    // observed days, and the two means.
-    double flux_low = std::numeric_limits<double>::infinity();
-    double flux_high = -flux_low;
-    const std::array<day_value, 4> flux_values{
-        observed_line, adjusted_line, gauss_line, arith_line};
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
     for (const chart_day& d : days)
         for (const double v : {d.flux_obs, adjusted_line(d), d.gauss_mean, d.arith_mean})
             if (std::isfinite(v)) {
-                flux_low = std::min(flux_low, v);
-                flux_high = std::max(flux_high, v);
+                low = std::min(low, v);
+                high = std::max(high, v);
             }
-    const bool has_flux = flux_low <= flux_high;
-    const value_axis flux = has_flux ? flux_axis(flux_low, flux_high) : value_axis{};
+    if (low > high)
+        return {};
+    return flux_axis(low, high);
+}
 
-    double ap_low = 0;
-    double ap_high = -std::numeric_limits<double>::infinity();
-    bool has_kp = false;
-    for (const chart_day& d : days) {
+// The Ap axis of the days, from 0; nothing when no Ap is a number.
+std::optional<value_axis> ap_axis_of(const std::vector<chart_day>& days)
+{
+    double low = 0;
+    double high = -std::numeric_limits<double>::infinity();
+    for (const chart_day& d : days)
         if (std::isfinite(d.ap)) {
-            ap_low = std::min(ap_low, d.ap);
-            ap_high = std::max(ap_high, d.ap);
+            low = std::min(low, d.ap);
+            high = std::max(high, d.ap);
         }
+    if (high < low)
+        return {};
+    return round_axis(low, high, 5);
+}
+
+bool has_kp(const std::vector<chart_day>& days)
+{
+    for (const chart_day& d : days)
         for (const double kp : d.kp)
-            has_kp = has_kp || std::isfinite(kp);
-    }
-    const bool has_ap = ap_high >= ap_low;
-    const value_axis ap = has_ap ? round_axis(ap_low, ap_high, 5) : value_axis{};
+            if (std::isfinite(kp))
+                return true;
+    return false;
+}
 
-    std::string body;
-    const std::string title =
-        "10.7 cm solar flux and geomagnetic activity, " + period_of(first, last);
-    append_format(body,
-                  "<text x=\"%.1f\" y=\"28\" class=\"title\">%s</text>\n",
-                  (flux_box.left + flux_box.right) / 2,
-                  title.c_str());
-
-    // Grids and scales under the data.
-    if (has_kp)
-        add_rect(body,
-                 {activity_box.left,
-                  activity_box.top,
-                  activity_box.right,
-                  y_of(storm_kp, 0, kp_headroom, activity_box)},
-                 "band");
-    if (has_flux)
-        add_value_axis(body, flux, flux_box, "Solar flux F10.7 (sfu)");
-    if (has_ap)
-        add_value_axis(body, ap, activity_box, "Ap");
-    if (has_kp)
-        add_kp_axis(body);
-    add_date_axis(body, first, last, scale);
-
-    // The data, each panel clipped to its frame.
-    std::vector<legend_item> flux_items, activity_items;
-    long markers = 0;
+// The flux panel's lines and markers, clipped to its frame.
+//
+// Returns:  the legend's items for what was drawn.
+std::vector<legend_item> add_flux_panel(std::string& body, const std::vector<chart_day>& days,
+                                        const date_scale& scale,
+                                        const std::optional<value_axis>& flux)
+{
+    std::vector<legend_item> items;
     body += "<g clip-path=\"url(#flux-area)\">\n";
-    if (has_flux) {
+    if (flux) {
+        const std::array<day_value, 4> values{observed_line, adjusted_line, gauss_line, arith_line};
         constexpr std::array<const char*, 4> classes{"obs", "adj", "j77", "j70"};
         constexpr std::array<std::size_t, 4> order{1, 0, 3, 2}; // 1 AU underneath, J77 on top
         std::array<bool, 4> drawn{};
         for (const std::size_t i : order) {
-            polyline p = flux_line(days, flux_values[i], scale, flux);
+            polyline p = flux_line(days, values[i], scale, *flux);
             drawn[i] = add_path(body, classes[i], p);
         }
-        markers = add_markers(body, days, scale, flux);
+        const long markers = add_markers(body, days, scale, *flux);
         if (drawn[0])
-            flux_items.push_back({swatch::line, "obs", "observed daily flux"});
+            items.push_back({swatch::line, "obs", "observed daily flux"});
         if (drawn[1])
-            flux_items.push_back({swatch::line, "adj", "daily flux at 1 AU"});
+            items.push_back({swatch::line, "adj", "daily flux at 1 AU"});
         if (drawn[2])
-            flux_items.push_back({swatch::line, "j77", "J77 Gaussian centred mean"});
+            items.push_back({swatch::line, "j77", "J77 Gaussian centred mean"});
         if (drawn[3])
-            flux_items.push_back({swatch::line, "j70", "J70 arithmetic centred mean"});
+            items.push_back({swatch::line, "j70", "J70 arithmetic centred mean"});
         if (markers > 0)
-            flux_items.push_back({swatch::marker, "filled", "day without observation"});
+            items.push_back({swatch::marker, "filled", "day without observation"});
     }
-    body += "</g>\n<g clip-path=\"url(#activity-area)\">\n";
-    const std::string per_column = " (highest in each " + duration_text(column_days) + ")";
-    if (has_ap) {
-        ap_bars bars = ap_bar_paths(days, scale, ap);
+    body += "</g>\n";
+    return items;
+}
+
+// The activity panel's Ap bars and Kp steps, clipped to its frame.
+//
+// Returns:  the legend's items for what was drawn.
+std::vector<legend_item> add_activity_panel(std::string& body, const std::vector<chart_day>& days,
+                                            const date_scale& scale,
+                                            const std::optional<value_axis>& ap, bool kp)
+{
+    std::vector<legend_item> items;
+    body += "<g clip-path=\"url(#activity-area)\">\n";
+    const std::string per_column =
+        " (highest in each " + duration_text(scale.span / chart_columns) + ")";
+    if (ap) {
+        ap_bars bars = ap_bar_paths(days, scale, *ap);
         char width[48];
         std::snprintf(width, sizeof width, " stroke-width=\"%.1f\"", bars.width);
         if (add_path(body, "ap", bars.quiet, width))
-            activity_items.push_back(
+            items.push_back(
                 {swatch::bar, "ap-key", "daily Ap" + (scale.thinned ? per_column : "")});
         if (add_path(body, "storm", bars.storm, width))
-            activity_items.push_back({swatch::bar, "storm-key", "Ap of a day with Kp \u2265 5"});
+            items.push_back({swatch::bar, "storm-key", "Ap of a day with Kp \u2265 5"});
     }
-    if (has_kp) {
+    if (kp) {
         const std::string steps = kp_steps(days, scale);
         if (!steps.empty()) {
             body += "<path class=\"kp\" d=\"" + steps + "\"/>\n";
-            activity_items.push_back(
-                {swatch::line,
-                 "kp",
-                 "3-hourly Kp" + (scale.span * 8 > chart_columns ? per_column : "")});
+            items.push_back({swatch::line,
+                             "kp",
+                             "3-hourly Kp" + (scale.span * 8 > chart_columns ? per_column : "")});
         }
-        activity_items.push_back({swatch::band, "band", "storm level, Kp \u2265 5"});
+        items.push_back({swatch::band, "band", "storm level, Kp \u2265 5"});
     }
     body += "</g>\n";
-    if (!has_flux)
-        add_no_data(body, flux_box);
-    if (!has_ap && !has_kp)
-        add_no_data(body, activity_box);
-    add_rect(body, flux_box, "frame");
-    add_rect(body, activity_box, "frame");
-    const double height = add_legend(body, {flux_items, activity_items}) + 14;
+    return items;
+}
 
-    // The description: what is drawn, from which files.
+// The chart's description: what is drawn, from which files.
+std::string description_of(const std::vector<chart_day>& days, const chart_source& source,
+                           const date_scale& scale)
+{
     std::string desc = "Above: the daily 10.7 cm solar radio flux F10.7 in solar flux units, "
                        "observed at the Earth's distance from the Sun and adjusted to 1 AU, with "
                        "its Gaussian (J77) and arithmetic (J70) centred means. Below: the daily "
@@ -677,8 +670,8 @@ std::string chart_svg(const std::vector<chart_day>& days, const chart_source& so
                        "Kp 5 and more shaded" +
                        std::string(scale.thinned ? "" : ", the Ap bars of storm days in red") +
                        ". From the mean-flux file " + source.file + ": " +
-                       std::to_string(days.size()) + " records, " + date_text(first) + " to " +
-                       date_text(last) + ".";
+                       std::to_string(days.size()) + " records, " + date_text(days.front().day) +
+                       " to " + date_text(days.back().day) + ".";
     if (!source.index_dir.empty()) {
         const auto unobserved = std::count_if(
             days.begin(), days.end(), [](const chart_day& d) { return d.without_observation; });
@@ -698,10 +691,28 @@ std::string chart_svg(const std::vector<chart_day>& days, const chart_source& so
     }
     if (scale.thinned)
         desc += " Each of the " + std::to_string(chart_columns) +
-                " columns of the drawing stands for " + duration_text(column_days) +
+                " columns of the drawing stands for " + duration_text(scale.span / chart_columns) +
                 ": it shows the lowest and highest flux, the highest Ap and the highest Kp of "
                 "its days.";
+    return desc;
+}
 
+void add_clip_path(std::string& svg, const char* id, const chart_box& box)
+{
+    append_format(svg,
+                  "<clipPath id=\"%s\"><rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" "
+                  "height=\"%.1f\"/></clipPath>\n",
+                  id,
+                  box.left,
+                  box.top,
+                  box.right - box.left,
+                  box.bottom - box.top);
+}
+
+// The whole document around the drawing.
+std::string document(const std::string& title, const std::string& desc, const std::string& body,
+                     double height)
+{
     std::string svg;
     svg.reserve(body.size() + 4096);
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -716,20 +727,8 @@ std::string chart_svg(const std::vector<chart_day>& days, const chart_source& so
     svg += "<desc>" + xml_text(desc) + "</desc>\n";
     svg += style;
     svg += "<defs>\n";
-    append_format(svg,
-                  "<clipPath id=\"flux-area\"><rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" "
-                  "height=\"%.1f\"/></clipPath>\n",
-                  flux_box.left,
-                  flux_box.top,
-                  flux_box.right - flux_box.left,
-                  flux_box.bottom - flux_box.top);
-    append_format(svg,
-                  "<clipPath id=\"activity-area\"><rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" "
-                  "height=\"%.1f\"/></clipPath>\n",
-                  activity_box.left,
-                  activity_box.top,
-                  activity_box.right - activity_box.left,
-                  activity_box.bottom - activity_box.top);
+    add_clip_path(svg, "flux-area", flux_box);
+    add_clip_path(svg, "activity-area", activity_box);
     svg += "</defs>\n";
     append_format(svg,
                   "<rect x=\"0\" y=\"0\" width=\"%.0f\" height=\"%.0f\" fill=\"#fff\"/>\n",
@@ -738,6 +737,57 @@ std::string chart_svg(const std::vector<chart_day>& days, const chart_source& so
     svg += body;
     svg += "</svg>\n";
     return svg;
+}
+
+} // namespace
+
+std::string chart_svg(const std::vector<chart_day>& days, const chart_source& source)
+{
+    const int first = days.front().day;
+    const int last = days.back().day;
+    date_scale scale;
+    scale.first = first;
+    scale.span = static_cast<double>(last) - first + 1;
+    scale.thinned = scale.span > chart_columns;
+    const std::optional<value_axis> flux = flux_axis_of(days);
+    const std::optional<value_axis> ap = ap_axis_of(days);
+    const bool kp = has_kp(days);
+
+    std::string body;
+    const std::string title =
+        "10.7 cm solar flux and geomagnetic activity, " + period_of(first, last);
+    append_format(body,
+                  "<text x=\"%.1f\" y=\"28\" class=\"title\">%s</text>\n",
+                  (flux_box.left + flux_box.right) / 2,
+                  title.c_str());
+
+    // Grids and scales under the data.
+    if (kp)
+        add_rect(body,
+                 {activity_box.left,
+                  activity_box.top,
+                  activity_box.right,
+                  y_of(storm_kp, 0, kp_headroom, activity_box)},
+                 "band");
+    if (flux)
+        add_value_axis(body, *flux, flux_box, "Solar flux F10.7 (sfu)");
+    if (ap)
+        add_value_axis(body, *ap, activity_box, "Ap");
+    if (kp)
+        add_kp_axis(body);
+    add_date_axis(body, first, last, scale);
+
+    // The data, each panel clipped to its frame.
+    const std::vector<legend_item> flux_items = add_flux_panel(body, days, scale, flux);
+    const std::vector<legend_item> activity_items = add_activity_panel(body, days, scale, ap, kp);
+    if (!flux)
+        add_no_data(body, flux_box);
+    if (!ap && !kp)
+        add_no_data(body, activity_box);
+    add_rect(body, flux_box, "frame");
+    add_rect(body, activity_box, "frame");
+    const double height = add_legend(body, {flux_items, activity_items}) + 14;
+    return document(title, description_of(days, source, scale), body, height);
 }
 
 } // namespace meanflux

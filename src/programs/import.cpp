@@ -92,6 +92,24 @@ std::vector<year_file> files_by_year(const source_days& source, std::size_t end,
     return files;
 }
 
+// The summary: a line for each file written.
+void summarise(const source_days& source, const std::vector<year_file>& files, bool predictions)
+{
+    for (const year_file& f : files) {
+        std::fprintf(stdout, "%s: %zu days", f.path.c_str(), f.count);
+        if (predictions)
+            std::fprintf(stdout, ", %zu predicted", f.predicted);
+        if (!f.before.empty()) {
+            const source_day& first = source.days[f.first];
+            std::fprintf(stdout,
+                         " from %s; the %zu days before them without data",
+                         iso_date({first.year, first.month, first.day}).data(),
+                         f.before.size() / (daily_line_length + 1));
+        }
+        std::fputc('\n', stdout);
+    }
+}
+
 // The program, once its command line is read.
 int import_files(const command_line& line)
 {
@@ -164,19 +182,7 @@ int import_files(const command_line& line)
     }
     made.keep();
 
-    for (const year_file& f : files) {
-        std::fprintf(stdout, "%s: %zu days", f.path.c_str(), f.count);
-        if (predictions)
-            std::fprintf(stdout, ", %zu predicted", f.predicted);
-        if (!f.before.empty()) {
-            const source_day& first = source.days[f.first];
-            std::fprintf(stdout,
-                         " from %s; the %zu days before them without data",
-                         iso_date({first.year, first.month, first.day}).data(),
-                         f.before.size() / (daily_line_length + 1));
-        }
-        std::fputc('\n', stdout);
-    }
+    summarise(source, files, predictions);
     return output_reached(stdout, stderr, program, "the files were written") ? exit_ok
                                                                              : exit_usage_or_file;
 }
