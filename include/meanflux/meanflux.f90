@@ -41,8 +41,17 @@ module meanflux
         logical(c_bool) :: predicted        ! some value comes from a predicted day
     end type meanflux_space_weather
 
+    ! What to build from a source, as meanflux-build's --from, --to and --predictions say it.
+    type, bind(c), public :: meanflux_build_options
+        integer(c_int) :: from_year = 0          ! 0: the first year the source allows
+        integer(c_int) :: to_year = 0            ! 0: the source's last year
+        logical(c_bool) :: predictions = .false. ! CelesTrak's daily predictions
+    end type meanflux_build_options
+    integer(c_int), parameter, public :: meanflux_year_missing = 1 ! a year asked for is not there
+
     public :: read_mean_flux, meanflux_read_mean_flux_file, meanflux_day_number, &
               meanflux_parse_epoch, meanflux_result_text, meanflux_table_load, &
+              meanflux_table_build, &
               meanflux_table_days, meanflux_table_free, meanflux_find, &
               meanflux_space_weather_at, meanflux_result_string
 
@@ -96,6 +105,20 @@ module meanflux
             type(c_ptr), intent(out) :: table
             integer(c_int) :: meanflux_table_load
         end function meanflux_table_load
+
+        ! Build in memory the table of the combined file meanflux-build would write from a
+        ! source; message receives what meanflux-build would print, cut to message_size - 1
+        ! characters and ended by c_null_char.
+        function meanflux_table_build(source, options, table, message, message_size) &
+                bind(c, name='meanflux_table_build')
+            import :: c_int, c_char, c_ptr, c_size_t, meanflux_build_options
+            character(kind=c_char), intent(in) :: source(*)
+            type(meanflux_build_options), intent(in) :: options
+            type(c_ptr), intent(out) :: table
+            character(kind=c_char), intent(out) :: message(*)
+            integer(c_size_t), value :: message_size
+            integer(c_int) :: meanflux_table_build
+        end function meanflux_table_build
 
         ! First and last day numbers of a table and its last observed day.
         function meanflux_table_days(table, first_day, last_day, last_observed_day) &

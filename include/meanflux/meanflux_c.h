@@ -11,6 +11,7 @@
 #ifndef __cplusplus
 #include <stdbool.h>
 #endif
+#include <stddef.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -61,6 +62,26 @@ typedef struct meanflux_table meanflux_table;
  * MEANFLUX_NO_FILE or MEANFLUX_NO_MEMORY and *table null.  Free the table with
  * meanflux_table_free. */
 int meanflux_table_load(const char* file_name, meanflux_table** table);
+
+/* What to build from a source, as meanflux-build's --from, --to and --predictions say it. */
+typedef struct meanflux_build_options {
+    int from_year;    /* 0: the first year the source allows */
+    int to_year;      /* 0: the source's last year */
+    bool predictions; /* CelesTrak's daily predictions after the last observed day */
+} meanflux_build_options;
+
+/* Result of meanflux_table_build when a year asked for is not in the source. */
+#define MEANFLUX_YEAR_MISSING 1
+
+/* Build in memory the table of the combined file that meanflux-build would write from a GFZ
+ * file, a CelesTrak file or a directory of yearly daily index files.  0 with *table set;
+ * otherwise MEANFLUX_YEAR_MISSING, MEANFLUX_NO_FILE (the source cannot be read, breaks its
+ * format, or holds no predictions when they are asked for) or MEANFLUX_NO_MEMORY, and *table
+ * null.  A null options is every option at its default.  message, unless null, receives what
+ * meanflux-build would print about the source, cut to message_size - 1 characters and ended by
+ * NUL ("" when nothing).  Free the table with meanflux_table_free. */
+int meanflux_table_build(const char* source, const meanflux_build_options* options,
+                         meanflux_table** table, char* message, size_t message_size);
 
 /* First and last day numbers of a table and its last observed day (its last day when the file
  * holds no predictions).  0, or MEANFLUX_NO_FILE for an empty table, the numbers untouched. */

@@ -2,9 +2,11 @@
 #include <meanflux/meanflux.h>
 #include <meanflux/meanflux_c.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <new>
+#include <string>
 #include <string_view>
 #include <type_traits>
 
@@ -100,6 +102,35 @@ int meanflux_table_load(const char* file_name, meanflux_table** table)
     if (handle == nullptr)
         return meanflux::mean_flux_no_memory;
     const int result = meanflux::load_mean_flux_table(file_name, handle->table);
+    if (result != meanflux::mean_flux_found) {
+        delete handle;
+        return result;
+    }
+    *table = handle;
+    return result;
+}
+
+int meanflux_table_build(const char* source, const meanflux_build_options* options,
+                         meanflux_table** table, char* message, size_t message_size)
+{
+    if (message != nullptr && message_size > 0)
+        message[0] = '\0';
+    if (table == nullptr)
+        return meanflux::mean_flux_no_file;
+    *table = nullptr;
+    meanflux::mean_flux_build_options cpp_options;
+    if (options != nullptr)
+        cpp_options = {options->from_year, options->to_year, options->predictions};
+    auto* handle = new (std::nothrow) meanflux_table;
+    if (handle == nullptr)
+        return meanflux::mean_flux_no_memory;
+    std::string text;
+    const int result = meanflux::build_mean_flux_table(source, cpp_options, handle->table, &text);
+    if (message != nullptr && message_size > 0) {
+        const std::size_t length = std::min(text.size(), message_size - 1);
+        std::memcpy(message, text.data(), length);
+        message[length] = '\0';
+    }
     if (result != meanflux::mean_flux_found) {
         delete handle;
         return result;

@@ -154,6 +154,61 @@ mean_flux_table& mean_flux_table::operator=(mean_flux_table&& other) noexcept
     return *this;
 }
 
+namespace {
+
+// Fill a table from the header and the bytes of the records of the header's range.
+//
+// Given:    header   the file's header line
+//           records  the bytes from the first record on, at most the range's records (the last
+//                    taking 48 bytes at most); fewer when the file ends before
+// Returned: table    the days, when the result is 0
+// Returns:  mean_flux_found, or mean_flux_no_memory.
+int fill_table(const combined_header& header, std::string_view records,
+               mean_flux_table& table) noexcept
+{
+    std::unique_ptr<mean_flux_table_data> data(new (std::nothrow) mean_flux_table_data);
+    if (!data)
+        return mean_flux_no_memory;
+    data->first = header.first;
+    data->last = header.last;
+    data->last_observed = header.last_observed;
+    if (header.first <= header.last) {
+        const std::int64_t range = std::int64_t{header.last} - header.first + 1;
+        // Days whose record's place lies within the bytes read; the file ends before the others.
+        const std::int64_t stored = std::min<std::int64_t>(
+            range, (static_cast<std::int64_t>(records.size()) + record_stride - 1) / record_stride);
+        if (stored > 0) {
+            data->days.reset(new (std::nothrow) table_day[static_cast<std::size_t>(stored)]);
+            if (!data->days)
+                return mean_flux_no_memory;
+        }
+        data->stored = stored;
+        for (std::int64_t i = 0; i < stored; ++i)
+            read_day(record_line(records.substr(static_cast<std::size_t>(i * record_stride))),
+                     static_cast<int>(header.first + i),
+                     header.first + i > header.last_observed,
+                     data->days[static_cast<std::size_t>(i)]);
+        if (!form_mean81(data->days.get(), stored, range))
+            return mean_flux_no_memory;
+    }
+    mean_flux_table_access::replace(table, data.release());
+    return mean_flux_found;
+}
+
+// The bytes of the records of a header's range: the last record line read begins at
+// (range - 1) * 49 and takes 48 bytes at most.
+//
+// Returns:  the count, 0 for an empty range; -1 for a range no "%5d%5d" header can give.
+std::int64_t range_span(const combined_header& header) noexcept
+{
+    if (header.first > header.last)
+        return 0;
+    const std::int64_t range = std::int64_t{header.last} - header.first + 1;
+    return range > max_range_days ? -1 : range * record_stride - 1;
+}
+
+} // namespace
+
 int load_mean_flux_table(const char* file_name, mean_flux_table& table) noexcept
 {
     mean_flux_table_access::replace(table, nullptr);
@@ -163,47 +218,33 @@ int load_mean_flux_table(const char* file_name, mean_flux_table& table) noexcept
     combined_header header{};
     if (file.fd() < 0 || !read_combined_header(file.fd(), header))
         return mean_flux_no_file;
-
-    std::unique_ptr<mean_flux_table_data> data(new (std::nothrow) mean_flux_table_data);
-    if (!data)
+    const std::int64_t span = range_span(header);
+    if (span < 0)
+        return mean_flux_no_file;
+    // The records of the range, and not a byte more.
+    std::unique_ptr<char[]> bytes(new (std::nothrow) char[static_cast<std::size_t>(span)]);
+    if (!bytes)
         return mean_flux_no_memory;
-    data->first = header.first;
-    data->last = header.last;
-    data->last_observed = header.last_observed;
-    if (header.first <= header.last) {
-        const std::int64_t range = std::int64_t{header.last} - header.first + 1;
-        if (range > max_range_days)
-            return mean_flux_no_file; // cannot come from a "%5d%5d" header
-        // The records of the range, and not a byte more: the last record line read begins at
-        // (range - 1) * 49 and takes 48 bytes at most.
-        const auto span = static_cast<std::size_t>(range * record_stride - 1);
-        std::unique_ptr<char[]> bytes(new (std::nothrow) char[span]);
-        if (!bytes)
-            return mean_flux_no_memory;
-        const ssize_t got =
-            read_at(file.fd(), bytes.get(), span, static_cast<off_t>(header.data_start));
-        if (got < 0)
-            return mean_flux_no_file;
-        // Days whose record's place lies within the bytes read; the file ends before the others.
-        const std::int64_t stored =
-            std::min<std::int64_t>(range, (got + record_stride - 1) / record_stride);
-        if (stored > 0) {
-            data->days.reset(new (std::nothrow) table_day[static_cast<std::size_t>(stored)]);
-            if (!data->days)
-                return mean_flux_no_memory;
-        }
-        data->stored = stored;
-        const std::string_view all(bytes.get(), static_cast<std::size_t>(got));
-        for (std::int64_t i = 0; i < stored; ++i)
-            read_day(record_line(all.substr(static_cast<std::size_t>(i * record_stride))),
-                     static_cast<int>(header.first + i),
-                     header.first + i > header.last_observed,
-                     data->days[static_cast<std::size_t>(i)]);
-        if (!form_mean81(data->days.get(), stored, range))
-            return mean_flux_no_memory;
-    }
-    mean_flux_table_access::replace(table, data.release());
-    return mean_flux_found;
+    const ssize_t got = read_at(file.fd(),
+                                bytes.get(),
+                                static_cast<std::size_t>(span),
+                                static_cast<off_t>(header.data_start));
+    if (got < 0)
+        return mean_flux_no_file;
+    return fill_table(header, std::string_view(bytes.get(), static_cast<std::size_t>(got)), table);
+}
+
+int load_mean_flux_table_bytes(std::string_view file, mean_flux_table& table) noexcept
+{
+    mean_flux_table_access::replace(table, nullptr);
+    combined_header header{};
+    if (!parse_combined_header(file, header))
+        return mean_flux_no_file;
+    const std::int64_t span = range_span(header);
+    if (span < 0)
+        return mean_flux_no_file;
+    const auto start = std::min(static_cast<std::size_t>(header.data_start), file.size());
+    return fill_table(header, file.substr(start, static_cast<std::size_t>(span)), table);
 }
 
 int find_mean_flux(const mean_flux_table& table, int day, int month, int year,

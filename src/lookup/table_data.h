@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace meanflux {
 
@@ -53,5 +54,15 @@ struct mean_flux_table_access {
 };
 
 } // namespace detail
+
+// Load a table from a combined mean-flux file held in memory, as load_mean_flux_table loads it
+// from the file.
+//
+// Given:    file   the file's bytes
+// Returned: table  its days; emptied when the result is not 0
+// Returns:  mean_flux_found (0); mean_flux_no_file (-2) where load_mean_flux_table gives it for a
+//           file of these bytes; mean_flux_no_memory (-3).
+[[nodiscard]] int load_mean_flux_table_bytes(std::string_view file,
+                                             mean_flux_table& table) noexcept;
 
 } // namespace meanflux

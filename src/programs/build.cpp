@@ -7,15 +7,12 @@
 #include "record/combined_file.h"
 #include "record/format.h"
 #include "sources/years.h"
-#include "yearly/year_block.h"
+#include "table_build/from_source.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <malloc.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace meanflux {
@@ -77,10 +74,6 @@ constexpr command_spec command{
     "0 written, 1 a year needed is not in the source or has no lines,\n"
     "2 usage, source or output error\n"};
 
-// How far the Gaussian window reaches: the means of a day are complete when the source holds
-// every day up to this many days after it.
-constexpr int window_reach = gauss_half;
-
 struct build_options {
     const char* output = "mean_flux.dat";
     bool output_given = false;
@@ -132,132 +125,6 @@ ending read_options(const command_line& line, build_options& o)
     if (o.output_given && o.to != 0 && o.to < first_combined_year)
         return usage_error(stderr, command, "-o: the years built end before 1950");
     return {};
-}
-
-// A day number's date as YYYY-MM-DD.
-std::string iso_date_of(int day)
-{
-    return iso_date(date_of_day(day)).data();
-}
-
-// The name by which messages speak of the file of a year: a directory's file, or the source.
-std::string file_of_year(const build_options& o, const source_years& years, int year)
-{
-    return years.format == source_format::yearly_files ? daily_file_path(o.source, year)
-                                                       : std::string(o.source);
-}
-
-// The years a build computes, and what the source holds around them.
-struct year_range {
-    int from = 0, to = 0;   // the years computed
-    int last_of_source = 0; // the source's last year with days; beyond every year when the
-                            // source goes on after the years read
-    int combined_from = 0;  // the first year of the combined file; 0 for none
-};
-
-// Choose the years from the options and what the source holds, and check that each can be
-// computed as the yearly run computes it.
-ending choose_years(const build_options& o, const source_years& years, year_range& r)
-{
-    // The source's data end with its last day: an empty file after it adds none.
-    int last_with_days = 0;
-    for (int year = years.first_held(); year <= years.last_held(); ++year)
-        if (years.view().lines_of(year) > 0)
-            last_with_days = year;
-    if (last_with_days == 0) {
-        std::fprintf(stderr, "%s: %s: no day of the years asked for\n", program, o.source);
-        return exit_not_there;
-    }
-    r.last_of_source = years.goes_on ? last_run_year + 2 : last_with_days;
-    r.from = o.from != 0 ? o.from : std::max(years.first_held() + 1, first_combined_year);
-    r.to = o.to != 0 ? o.to : std::min(last_with_days, last_run_year);
-    if (!years.holds(r.from - 1)) {
-        std::fprintf(stderr,
-                     "%s: %s: no days of %d, the year before %d, which its means need\n",
-                     program,
-                     o.source,
-                     r.from - 1,
-                     r.from);
-        return exit_not_there;
-    }
-    if (!years.holds(r.to) || r.from > r.to) {
-        std::fprintf(
-            stderr, "%s: %s: no days of %d\n", program, o.source, r.from > r.to ? r.from : r.to);
-        return exit_not_there;
-    }
-    r.combined_from = r.to >= first_combined_year ? std::max(r.from, first_combined_year) : 0;
-    if (r.combined_from == 0 && o.output_given)
-        return usage_error(stderr, command, "-o: the years built end before 1950");
-
-    for (int year = r.from; year <= r.to; ++year) {
-        const std::string name = file_of_year(o, years, year);
-        const int lines = years.view().lines_of(year);
-        if (lines == 0) {
-            std::fprintf(stderr, "%s: %s: no lines; nothing written\n", program, name.c_str());
-            return exit_not_there;
-        }
-        // The combined file holds every day from its first to its last.
-        if (r.combined_from != 0 && year >= r.combined_from && year < r.to &&
-            lines < days_in_year(year)) {
-            std::fprintf(stderr,
-                         "%s: %s: %d lines for the %d days of %d: the combined file would lack "
-                         "the days after them; nothing written\n",
-                         program,
-                         name.c_str(),
-                         lines,
-                         days_in_year(year),
-                         year);
-            return exit_not_there;
-        }
-    }
-    return {};
-}
-
-// The warnings that the yearly runs would give, once each.
-void warn(const build_options& o, const source_years& years, const year_range& r,
-          const std::vector<year_job>& jobs)
-{
-    const daily_years files = years.view();
-    // A directory's file short of days, before the source's last year, which is short by
-    // nature: the warning about where the data end says what that means for it.
-    if (years.format == source_format::yearly_files)
-        for (int year = r.from - 1; year <= r.to + 1; ++year) {
-            const int lines = files.lines_of(year);
-            if (years.holds(year) && year < r.last_of_source && lines != days_in_year(year))
-                warn_line_count(stderr, program, daily_file_path(o.source, year), lines, year);
-        }
-    if (r.to + 1 >= r.last_of_source) {
-        // The last day of data that the windows of the last year reach: in the year after it
-        // when the source goes on into that year.
-        const auto last_line_of = [&](int year) {
-            return day_number(1, 1, year) + files.lines_of(year) - 1;
-        };
-        const int last_data =
-            files.lines_of(r.to + 1) > 0 ? last_line_of(r.to + 1) : last_line_of(r.to);
-        if (last_data - window_reach < last_line_of(r.to) && years.predicted_from > 0 &&
-            years.predicted_from <= last_data)
-            std::fprintf(stderr,
-                         "%s: warning: %s: the observations end on %s and the predictions on "
-                         "%s; %s is the last day whose averaging windows are complete, the "
-                         "means of the days after it are one-sided\n",
-                         program,
-                         o.source,
-                         iso_date_of(years.predicted_from - 1).c_str(),
-                         iso_date_of(last_data).c_str(),
-                         iso_date_of(last_data - window_reach).c_str());
-        else if (last_data - window_reach < last_line_of(r.to))
-            std::fprintf(stderr,
-                         "%s: warning: %s: the data end on %s; %s is the last day whose averaging "
-                         "windows are complete, the means of the days after it are one-sided\n",
-                         program,
-                         o.source,
-                         iso_date_of(last_data).c_str(),
-                         iso_date_of(last_data - window_reach).c_str());
-    }
-    for (const year_job& job : jobs)
-        if (job.result.undefined_days > 0)
-            warn_undefined_days(
-                stderr, program, std::to_string(job.year), job.result.undefined_days);
 }
 
 // One output to write: a yearly file or the combined file.
@@ -350,19 +217,6 @@ int summarise(const build_options& o, const year_range& r, const std::vector<out
                                                                              : exit_usage_or_file;
 }
 
-int processor_count() noexcept
-{
-    const long n = ::sysconf(_SC_NPROCESSORS_ONLN);
-    return n > 0 ? static_cast<int>(std::min(n, 64L)) : 1;
-}
-
-// Refuse --predictions for a source that holds none.
-int no_predictions(const build_options& o)
-{
-    std::fprintf(stderr, "%s: %s: holds no predictions\n", program, o.source);
-    return exit_usage_or_file;
-}
-
 // The program, once its command line is read.
 int build(const command_line& line)
 {
@@ -374,49 +228,29 @@ int build(const command_line& line)
     build_options o;
     if (const ending end = read_options(line, o))
         return *end;
-    // The source: of a directory only the files of the years that can be needed are read.
-    const year_span wanted{o.from != 0 ? o.from - 1 : first_combined_year - 1,
-                           o.to != 0 ? o.to + 1 : last_daily_file_year};
-    source_years years;
-    source_problem problem;
-    struct stat file {};
-    if (o.predictions && ::stat(o.source, &file) == 0 && S_ISDIR(file.st_mode))
-        return no_predictions(o);
-    if (const source_status status = read_source_years(
-            o.source, wanted, wanted, missing_years::end_data, years, problem, o.predictions);
-        status != source_status::read) {
-        report_source_problem(stderr, program, o.source, status, problem);
-        // A year's file missing from a directory is data not there; anything else a file error.
-        const bool year_missing = status == source_status::bad_year_file &&
-                                  problem.daily.status == daily_status::cannot_open &&
-                                  problem.daily.error_number == ENOENT;
-        return year_missing ? exit_not_there : exit_usage_or_file;
+    // The source read and every year computed, as build_mean_flux_table does.
+    const build_request request{o.source, o.from, o.to, o.predictions, o.output_given};
+    built_years built;
+    std::string message;
+    const build_status status = build_years_from_source(request, built, message);
+    std::fputs(message.c_str(), stderr);
+    switch (status) {
+    case build_status::built:
+        break;
+    case build_status::not_there:
+        return exit_not_there;
+    case build_status::no_combined_file:
+        return usage_error(stderr, command, "-o: the years built end before 1950");
+    case build_status::source_error:
+        return exit_usage_or_file;
     }
-    if (o.predictions && years.format != source_format::celestrak)
-        return no_predictions(o);
-    year_range r;
-    if (const ending end = choose_years(o, years, r))
-        return *end;
-
-    // Every year computed, on every core.
-    year_block block;
-    compute_year_block(years.view(), r.from, r.to, r.combined_from, processor_count(), block);
-    for (const year_job& job : block.jobs)
-        if (job.result.status != year_status::written ||
-            static_cast<std::size_t>(job.result.bytes) != job.records.size()) {
-            std::fprintf(stderr,
-                         "%s: %s: %d, day %d: a value does not fit its five columns; nothing "
-                         "written\n",
-                         program,
-                         file_of_year(o, years, job.year).c_str(),
-                         job.year,
-                         job.result.day + 1);
-            return exit_usage_or_file;
-        }
+    const source_years& years = built.years;
+    const year_range& r = built.range;
+    year_block& block = built.block;
     const std::vector<output_plan> outputs = outputs_of(o, years, block);
     if (const ending end = refuse_overlaps(o, years, outputs))
         return *end;
-    warn(o, years, r, block.jobs);
+    std::fputs(built.warnings.c_str(), stderr);
     if (const ending end = write_all(o, outputs))
         return *end;
     return summarise(o, r, outputs);

@@ -168,6 +168,30 @@ table_handle load_table(const std::string& file_name)
     return handle;
 }
 
+// Build a table from a source, as meanflux-build would write its combined file.  The package
+// checks first that the source can be opened; what the library refuses here is a year missing
+// or a source that breaks its format (ValueError, with the library's message).
+table_handle build_table(const std::string& source, int from_year, int to_year, bool predictions)
+{
+    table_handle handle{{}, source};
+    std::string message;
+    int result = 0;
+    {
+        py::gil_scoped_release unlocked;
+        result = meanflux::build_mean_flux_table(
+            source.c_str(), {from_year, to_year, predictions}, handle.table, &message);
+    }
+    if (result == meanflux::mean_flux_no_memory)
+        throw std::bad_alloc(); // MemoryError
+    if (result != meanflux::mean_flux_found) {
+        while (!message.empty() && message.back() == '\n')
+            message.pop_back();
+        throw py::value_error(
+            message.empty() ? source + ": " + meanflux::mean_flux_result_text(result) : message);
+    }
+    return handle;
+}
+
 py::tuple table_days(const table_handle& handle)
 {
     int first = 0, last = 0, observed = 0;
@@ -339,6 +363,13 @@ PYBIND11_MODULE(_core, m)
     m.attr("__version__") = MEANFLUX_VERSION;
     py::class_<table_handle>(m, "Table", "A combined mean-flux data file loaded into memory.")
         .def(py::init(&load_table), py::arg("file_name"), "Load a combined mean-flux file.")
+        .def_static("from_source",
+                    &build_table,
+                    py::arg("source"),
+                    py::arg("from_year"),
+                    py::arg("to_year"),
+                    py::arg("predictions"),
+                    "Build the table of meanflux-build's combined file from a source, in memory.")
         .def("days",
              &table_days,
              "(first day number, last day number, last observed day number) of the table.")

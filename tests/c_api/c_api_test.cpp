@@ -123,6 +123,53 @@ TEST(CApi, FailuresAndNullArguments)
         EXPECT_STREQ(meanflux_result_text(result), mean_flux_result_text(result));
 }
 
+// The table built from a source: that of the C++ function, day by day; its message in the
+// caller's buffer, cut to its size.
+TEST(CApi, TableBuiltFromASource)
+{
+    const std::string celestrak = test::test_data("celestrak/SW-All.csv").string();
+    const std::string gfz = test::test_data("gfz/Kp_ap_Ap_SN_F107_1979-1981.txt").string();
+    const meanflux_build_options options{2023, 0, true};
+    meanflux_table* handle = nullptr;
+    char message[256] = "old";
+    ASSERT_EQ(meanflux_table_build(celestrak.c_str(), &options, &handle, message, sizeof message),
+              MEANFLUX_FOUND);
+    mean_flux_table table;
+    std::string cpp_message;
+    ASSERT_EQ(build_mean_flux_table(celestrak.c_str(), {2023, 0, true}, table, &cpp_message), 0);
+    EXPECT_EQ(message, cpp_message.substr(0, sizeof message - 1));
+    int first = 0, last = 0, observed = 0, c_first = 0, c_last = 0, c_observed = 0;
+    ASSERT_EQ(mean_flux_table_days(table, first, last, observed), 0);
+    ASSERT_EQ(meanflux_table_days(handle, &c_first, &c_last, &c_observed), 0);
+    EXPECT_EQ(c_first, first);
+    EXPECT_EQ(c_last, last);
+    EXPECT_EQ(c_observed, observed);
+    EXPECT_LT(observed, last);
+    for (int n = first; n <= last; ++n) {
+        meanflux_space_weather w{};
+        space_weather cpp{};
+        ASSERT_EQ(meanflux_space_weather_at(handle, n, 43200.0, &w),
+                  space_weather_at(table, n, 43200.0, cpp));
+        ASSERT_EQ(std::memcmp(&w, &cpp, sizeof w), 0) << n;
+    }
+    meanflux_table_free(handle);
+
+    // Failures: no table; the message cut to the buffer; null options and buffers.
+    handle = reinterpret_cast<meanflux_table*>(&handle);
+    char short_message[16] = "old";
+    EXPECT_EQ(
+        meanflux_table_build(gfz.c_str(), &options, &handle, short_message, sizeof short_message),
+        MEANFLUX_NO_FILE);
+    EXPECT_EQ(handle, nullptr);
+    EXPECT_STREQ(short_message, "meanflux-build:");
+    EXPECT_EQ(meanflux_table_build(gfz.c_str(), nullptr, &handle, nullptr, 0), MEANFLUX_FOUND);
+    meanflux_table_free(handle);
+    EXPECT_EQ(meanflux_table_build(nullptr, nullptr, &handle, message, sizeof message),
+              MEANFLUX_NO_FILE);
+    EXPECT_STREQ(message, "");
+    EXPECT_EQ(meanflux_table_build(gfz.c_str(), nullptr, nullptr, nullptr, 0), MEANFLUX_NO_FILE);
+}
+
 TEST(CApi, ReadMeanFluxKeepsItsCName)
 {
     const std::string& file = test::real_years(1980, 1980).path;

@@ -9,7 +9,7 @@ import numpy as np
 import pytest
 
 import meanflux
-from conftest import LAST_OBSERVED_2024, reference
+from conftest import COMMANDS, LAST_OBSERVED_2024, TEST_DATA, reference, run
 
 WEATHER_FLOATS = ["f107_obs_prev_day", "f107_adj_prev_day", "f107_gauss_mean",
                   "f107_arith_mean", "f107_obs_mean81", "ap_daily"]
@@ -184,6 +184,31 @@ def test_version_is_the_projects():
 def test_files_that_cannot_be_loaded(tmp_path, make, error):
     with pytest.raises(error, match=re.escape(str(tmp_path))):
         meanflux.Table(make(tmp_path))
+
+
+def test_table_from_source_is_that_of_meanflux_builds_file(tmp_path):
+    source = TEST_DATA / "celestrak" / "SW-All.csv"
+    run([COMMANDS / "meanflux-build", "--predictions", "--from", "2023", "-o", "built.dat",
+         source], tmp_path)
+    loaded = meanflux.Table(tmp_path / "built.dat")
+    built = meanflux.Table.from_source(source, predictions=True, from_year=2023)
+    assert (built.first_day, built.last_day, built.last_observed_day) == (
+        loaded.first_day, loaded.last_day, loaded.last_observed_day)
+    assert built.last_observed_day < built.last_day
+    days = np.arange(meanflux.day_number(loaded.first_day),
+                     meanflux.day_number(loaded.last_day) + 1)
+    for name, got in built.space_weather_at(days, 43200.0).items():
+        np.testing.assert_array_equal(got, loaded.space_weather_at(days, 43200.0)[name])
+
+
+@pytest.mark.parametrize("source,options,error", [
+    ("absent.csv", {}, FileNotFoundError),
+    ("gfz/Kp_ap_Ap_SN_F107_1979-1981.txt", {"predictions": True}, ValueError),
+    ("gfz/Kp_ap_Ap_SN_F107_1979-1981.txt", {"from_year": 1979}, ValueError),
+])
+def test_sources_that_give_no_table(source, options, error):
+    with pytest.raises(error, match=re.escape(str(TEST_DATA))):
+        meanflux.Table.from_source(TEST_DATA / source, **options)
 
 
 @pytest.mark.parametrize("call,error", [

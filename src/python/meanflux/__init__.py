@@ -157,6 +157,34 @@ class Table:
         self._first, self._last, self._observed = self._table.days()
         self.path = path
 
+    @classmethod
+    def from_source(cls, source: str | _os.PathLike, predictions: bool = False,
+                    from_year: int | None = None, to_year: int | None = None) -> "Table":
+        """Build in memory the table of the combined file that meanflux-build would write.
+
+        source is a GFZ Potsdam file, CelesTrak's SW-All.csv or a directory of yearly daily
+        index files; predictions takes CelesTrak's daily predictions after the last observed
+        day; from_year and to_year (None: as far as the source allows) are meanflux-build's
+        --from and --to.  Raises FileNotFoundError (or another OSError) when the source cannot
+        be opened, ValueError with meanflux-build's message when a year asked for is not in it,
+        it breaks its format or holds no predictions when they are asked for, MemoryError when
+        the memory cannot be had.
+        """
+        path = _os.fspath(source)
+        if isinstance(path, bytes):
+            path = _os.fsdecode(path)
+        # The library answers alike for a source it cannot open and one that breaks its format:
+        # looking at it here first raises the system's error for the former.
+        if not _os.path.isdir(path):
+            with open(path, "rb"):
+                pass
+        table = cls.__new__(cls)
+        table._table = _core.Table.from_source(path, from_year or 0, to_year or 0,
+                                               bool(predictions))
+        table._first, table._last, table._observed = table._table.days()
+        table.path = path
+        return table
+
     def __repr__(self) -> str:
         return (f"meanflux.Table({self.path!r}: {self.first_day} to {self.last_day}, "
                 f"observed to {self.last_observed_day})")

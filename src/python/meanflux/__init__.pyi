@@ -2,7 +2,7 @@
 
 import datetime
 import os
-from typing import Any, Sequence, Union
+from typing import Any, Optional, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -19,6 +19,14 @@ class Table:
 
     path: str
     def __init__(self, path: Union[str, os.PathLike[str]]) -> None: ...
+    @classmethod
+    def from_source(
+        cls,
+        source: Union[str, os.PathLike[str]],
+        predictions: bool = ...,
+        from_year: Optional[int] = ...,
+        to_year: Optional[int] = ...,
+    ) -> "Table": ...
     @property
     def first_day(self) -> datetime.date: ...
     @property
