@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,9 +34,14 @@ std::string daily_file(int year)
     std::exit(2);
 }
 
-// The combined file of 1950-2017, made once from the yearly computation of each year.
+// Days of the file taken as predictions, at its end.
+constexpr int predicted_days = 45;
+
+// The combined file of 1950-2017, made once from the yearly computation of each year, and a
+// copy whose last 45 days are predictions.
 struct long_file {
     fs::path path;
+    fs::path predicted_path;
     std::vector<std::array<int, 3>> dates; // every day of the file, scattered: day, month, year
     long_file()
     {
@@ -58,6 +64,16 @@ struct long_file {
             std::ifstream in(yearly, std::ios::binary);
             combined << in.rdbuf();
         }
+        combined.close();
+        std::ifstream written(path, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(written)),
+                         std::istreambuf_iterator<char>());
+        char observed[8];
+        std::snprintf(
+            observed, sizeof observed, " %05d", day_number(31, 12, last_year) - predicted_days);
+        text.insert(10, observed);
+        predicted_path = dir / "mean_flux_predicted.dat";
+        std::ofstream(predicted_path, std::ios::binary) << text;
         const int days = day_number(31, 12, last_year) - day_number(1, 1, first_year) + 1;
         for (int i = 0, n = 0; i < days; ++i, n = (n + 367) % days) {
             const date_record date = civil_date(n);
@@ -121,6 +137,23 @@ void BM_LoadMeanFluxTable(benchmark::State& state)
 }
 BENCHMARK(BM_LoadMeanFluxTable)->Unit(benchmark::kMillisecond);
 
+// The table built in memory from CelesTrak's whole file of March 2024 with its predictions
+// (1958 to 2 May 2024): reading and checking the file, computing 67 years, loading the table.
+void BM_BuildMeanFluxTable(benchmark::State& state)
+{
+    const std::string source =
+        std::string(MEANFLUX_SOURCE_DIR) + "/tests/data/celestrak/SW-All.csv";
+    mean_flux_build_options options;
+    options.predictions = true;
+    for (auto _ : state) {
+        mean_flux_table table;
+        if (build_mean_flux_table(source.c_str(), options, table) != mean_flux_found)
+            state.SkipWithError("not built");
+        benchmark::DoNotOptimize(table);
+    }
+}
+BENCHMARK(BM_BuildMeanFluxTable)->Unit(benchmark::kMillisecond);
+
 void BM_SpaceWeatherAt(benchmark::State& state)
 {
     mean_flux_table table;
@@ -140,5 +173,33 @@ void BM_SpaceWeatherAt(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SpaceWeatherAt);
+
+// Instants in the 4th to 40th and in the last 37 days of the table whose last 45 days are
+// predictions: every one with its 81-day window cut short, those at the end reading predicted
+// days.
+void BM_SpaceWeatherAtTheEdges(benchmark::State& state)
+{
+    mean_flux_table table;
+    if (load_mean_flux_table(data().predicted_path.c_str(), table) != mean_flux_found)
+        state.SkipWithError("cannot load");
+    const int first = day_number(1, 1, first_year), last = day_number(31, 12, last_year);
+    constexpr int edge_days = 37;
+    double t = 0.0;
+    space_weather out{};
+    for (auto _ : state) {
+        t += 7.0 * 3600.0 + 13.0 * 60.0;
+        if (t >= 86400.0 * 2 * edge_days)
+            t = 0.0;
+        // The first half at the start of the table, the second at its end.
+        const bool start = t < 86400.0 * edge_days;
+        const int result =
+            space_weather_at(table, start ? first + 3 : last - 2 * edge_days + 1, t, out);
+        if (result != space_weather_partial)
+            state.SkipWithError("an instant with a whole window");
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SpaceWeatherAtTheEdges);
 
 } // namespace

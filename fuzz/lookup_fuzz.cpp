@@ -1,5 +1,6 @@
 // The record lookup on any file, and the in-memory table loaded from the same file, which must
-// agree with it.  Input: two bytes that choose the date (around 1980), then the file's contents.
+// agree with it; and the same bytes read as an epoch.  Input: two bytes that choose the date
+// (around 1980), then the file's contents.
 #include "fuzz_support.h"
 #include "lookup/lookup_at.h"
 
@@ -7,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -71,10 +73,41 @@ void check_space_weather(const mean_flux_table& table, int n, double seconds)
     space_weather before;
     std::memcpy(&before, &out, sizeof out);
     const int result = space_weather_at(table, n, seconds, out);
-    if (result != 0 && result != -1 && result != 1 && result != -2)
+    if (result != 0 && result != 2 && result != -1 && result != 1 && result != -2)
         meanflux::fuzz::fail("space_weather_at: an unknown result");
-    if (result != 0 && std::memcmp(&before, &out, sizeof out) != 0)
+    const bool filled = result == 0 || result == space_weather_partial;
+    if (!filled && std::memcmp(&before, &out, sizeof out) != 0)
         meanflux::fuzz::fail("space_weather_at: out touched without a result");
+    if (filled && (out.mean81_days < 1 || out.mean81_days > 81))
+        meanflux::fuzz::fail("space_weather_at: days of the 81-day mean outside 1..81");
+    if (filled && (result == 0) != (out.mean81_days == 81 && !out.predicted))
+        meanflux::fuzz::fail("space_weather_at: 0 and 2 mixed up");
+}
+
+// The table's range and last observed day keep to each other.
+void check_table_days(const mean_flux_table& table, int loaded)
+{
+    int first = 0, last = 0, observed = 0;
+    const int result = mean_flux_table_days(table, first, last, observed);
+    if (result != (loaded == 0 ? 0 : -2))
+        meanflux::fuzz::fail("mean_flux_table_days: a result other than the load's");
+    if (result == 0 && first <= last && (observed < first - 1 || observed > last))
+        meanflux::fuzz::fail("mean_flux_table_days: the last observed day outside the range");
+}
+
+// An epoch read from any text lies within the span and the day (a leap second at most past it).
+void check_epoch(std::string_view text)
+{
+    int day = 12345;
+    double seconds = -7.0;
+    const int result = parse_epoch(text, day, seconds);
+    if (result != 0 && result != -1)
+        meanflux::fuzz::fail("parse_epoch: an unknown result");
+    if (result != 0 && (day != 12345 || seconds != -7.0))
+        meanflux::fuzz::fail("parse_epoch: outputs touched for text that is no epoch");
+    if (result == 0 && (day < day_number(1, 3, 1900) || day > day_number(28, 2, 2100) ||
+                        !(seconds >= 0.0 && seconds < 86401.0)))
+        meanflux::fuzz::fail("parse_epoch: an epoch outside the span or the day");
 }
 
 } // namespace
@@ -103,5 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int d = n - 2; d <= n + 2; ++d)
         compare(table, fd, d);
     check_space_weather(table, n, 3600.0 * (data[0] % 30) - 7200.0);
+    check_table_days(table, loaded);
+    check_epoch(std::string_view(reinterpret_cast<const char*>(data + 2), body));
     return 0;
 }

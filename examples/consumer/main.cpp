@@ -70,13 +70,14 @@ int main(int argc, char** argv)
     }
     std::printf("the table of %s gives the same values\n", file);
 
-    // The inputs of a density model at the instant.
+    // The inputs of a density model at the instant: 0 when all come from 81 observed days, 2
+    // when the 81-day mean is shorter (near an end of the file) or some come from predictions.
     meanflux::space_weather weather{};
     const double seconds = 3600.0 * hour + 60.0 * minute + second;
     const int result = meanflux::space_weather_at(table, n, seconds, weather);
-    if (result != meanflux::mean_flux_found) {
+    if (result != meanflux::mean_flux_found && result != meanflux::space_weather_partial) {
         std::fprintf(stderr,
-                     "consumer: no density-model inputs at %04d-%02d-%02d %02d:%02d:%02d "
+                     "consumer: no density-model inputs at %04d-%02d-%02d %02d:%02d:%02d: %s "
                      "(result %d)\n",
                      year,
                      month,
@@ -84,21 +85,24 @@ int main(int argc, char** argv)
                      hour,
                      minute,
                      second,
+                     meanflux::mean_flux_result_text(result),
                      result);
         return 1;
     }
-    std::printf("density-model inputs at %04d-%02d-%02d %02d:%02d:%02d UT:\n",
+    std::printf("density-model inputs at %04d-%02d-%02d %02d:%02d:%02d UT: %s\n",
                 year,
                 month,
                 day,
                 hour,
                 minute,
-                second);
+                second,
+                meanflux::mean_flux_result_text(result));
     std::printf("  F10.7 of the day before   observed %.1f, at 1 AU %.1f\n",
                 weather.f107_obs_prev_day,
                 weather.f107_adj_prev_day);
-    std::printf("  F10.7 centred means       81-day %.2f, J77 %.1f, J70 %.1f\n",
+    std::printf("  F10.7 centred means       81-day %.2f (%d days), J77 %.1f, J70 %.1f\n",
                 weather.f107_obs_mean81,
+                weather.mean81_days,
                 weather.f107_gauss_mean,
                 weather.f107_arith_mean);
     std::printf("  Kp, latest first          ");
@@ -108,6 +112,6 @@ int main(int argc, char** argv)
                 weather.ap_daily);
     for (const double ap : weather.ap_history)
         std::printf(" %.3g", ap);
-    std::printf("\n");
+    std::printf("\n  from predicted days       %s\n", weather.predicted ? "yes" : "no");
     return 0;
 }

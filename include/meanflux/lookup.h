@@ -51,4 +51,12 @@ inline constexpr int mean_flux_no_file = -2;      // no file, or no range in its
 [[nodiscard]] int read_mean_flux_file(const char* file_name, int day, int month, int year,
                                       double mean_flux_values[14]) noexcept;
 
+// A short text for a result of the library, for messages.
+//
+// Given:    result  a result of any routine of the library: mean_flux_no_memory (-3) ...
+//                   space_weather_partial (2)
+// Returns:  a text of a few words without a final stop ("found", "outside the file's range",
+//           ...), never null; "unknown result" for any other number.
+[[nodiscard]] const char* mean_flux_result_text(int result) noexcept;
+
 } // namespace meanflux

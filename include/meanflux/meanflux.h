@@ -8,4 +8,5 @@
 #include <meanflux/lookup.h>
 #include <meanflux/space_weather.h>
 #include <meanflux/table.h>
+#include <meanflux/table_build.h>
 #include <meanflux/values.h>

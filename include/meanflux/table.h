@@ -61,4 +61,26 @@ inline constexpr int mean_flux_no_memory = -3;
 [[nodiscard]] int find_mean_flux(const mean_flux_table& table, int day, int month, int year,
                                  double mean_flux_values[14]) noexcept;
 
+// The days a loaded table covers, and where its observations end.
+//
+// Given:    table              a table; empty or loaded
+// Returned: first_day          first day number of the header's range
+//           last_day           last day number of it
+//           last_observed_day  the last day that is no prediction: last_day when the file holds
+//                              no predictions, first_day - 1 when every day is one
+// Returns:  mean_flux_found (0); mean_flux_no_file (-2) for an empty table, the three numbers
+//           then untouched.
+// Notes:    1. A file that holds predicted days says so in its header line: after the two day
+//              numbers, one blank and the last observed day number in five characters ("%05d"),
+//              then the line end: "0292227919 27874".  The two day numbers are read as ever,
+//              so every reader of the file keeps working.
+//           2. A header line that goes on in any other way after its two day numbers (nothing,
+//              which is every file without predictions; a blank too many, a number of another
+//              width, other text) states no last observed day: last_observed_day is last_day.
+//              A stated day after last_day is last_day, one before first_day is first_day - 1.
+//           3. A range whose first day is after its last holds no day: last_observed_day is then
+//              last_day.
+[[nodiscard]] int mean_flux_table_days(const mean_flux_table& table, int& first_day, int& last_day,
+                                       int& last_observed_day) noexcept;
+
 } // namespace meanflux

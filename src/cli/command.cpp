@@ -163,7 +163,7 @@ ending refuse_same_files(std::FILE* err, const char* program, std::span<const st
             continue;
         const auto refuse = [&](const char* kind, const std::string& other) {
             std::fprintf(err,
-                         "%s: %s: the same file as the %s %s\n",
+                         "%s: %s: the same file as the %s %s; nothing written\n",
                          program,
                          outputs[o].c_str(),
                          kind,

@@ -64,6 +64,9 @@ file_set_result write_files_together(std::span<const file_to_write> files)
             o.begun = true;
             error_number = write_pieces(o.file.stream, files[i]);
         }
+        // Closed once complete: the set may hold more files than a process may hold open.
+        if (error_number == 0)
+            error_number = complete_output(o.file);
         if (error_number != 0) {
             abandon_all(outputs);
             return {file_set_status::cannot_write, i, error_number};

@@ -40,7 +40,8 @@ struct file_set_result {
 //              removed and every existing file is left as it was.
 //           3. Only a rename that fails after others have succeeded leaves the set half done
 //              (cannot_finish: files 0 .. file - 1 have their new contents, the others not).
-//           4. Up to max_pending_files files can be pending at once.
+//           4. Each file is closed as soon as it is complete: the set is not bounded by the
+//              number of descriptors a process may hold open, nor by a fixed list.
 [[nodiscard]] file_set_result write_files_together(std::span<const file_to_write> files);
 
 } // namespace meanflux

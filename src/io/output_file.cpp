@@ -146,7 +146,7 @@ int begin_replacement(output_file& file) noexcept
         const signals_held held;
         file.pending_entry = claim_pending_entry();
         if (file.pending_entry < 0)
-            return EMFILE;
+            return ENOMEM;
         fd = ::mkostemp(file.temp_name.data(), O_CLOEXEC);
         if (fd < 0) {
             const int error_number = errno;
@@ -248,6 +248,11 @@ int begin_output(const char* name, output_file& file) noexcept
     }
 }
 
+int complete_output(output_file& file) noexcept
+{
+    return file.stream != nullptr ? close_stream(file) : 0;
+}
+
 finish_status finish_output(output_file& file, const char* /*name*/, int& error_number) noexcept
 {
     error_number = 0;
@@ -277,6 +282,47 @@ void abandon_output(output_file& file) noexcept
     if (file.way == output_way::replace)
         remove_temporary(file);
     file.way = output_way::none;
+}
+
+int output_directory::make(const char* path) noexcept
+{
+    const std::size_t length = std::strlen(path);
+    if (length >= path_.size())
+        return ENAMETOOLONG;
+    const signals_held held;
+    const int entry = claim_pending_entry();
+    if (entry < 0)
+        return ENOMEM;
+    if (::mkdir(path, 0777) != 0) {
+        const int error_number = errno;
+        release_pending_entry(entry);
+        return error_number == EEXIST ? 0 : error_number;
+    }
+    std::memcpy(path_.data(), path, length + 1);
+    pending_directory_created(entry, path_.data());
+    pending_entry_ = entry;
+    return 0;
+}
+
+void output_directory::keep() noexcept
+{
+    release_pending_entry(pending_entry_);
+    pending_entry_ = -1;
+}
+
+void output_directory::remove_if_empty() noexcept
+{
+    if (pending_entry_ < 0)
+        return;
+    const signals_held held;
+    ::rmdir(path_.data()); // only when empty
+    release_pending_entry(pending_entry_);
+    pending_entry_ = -1;
+}
+
+output_directory::~output_directory()
+{
+    remove_if_empty();
 }
 
 const char* output_name_for_messages(const char* name) noexcept

@@ -51,9 +51,21 @@ struct output_file {
 //              new one gets those of a newly created file (0666 less the umask).
 //           3. A chain of more than 40 symbolic links gives ELOOP.
 //           4. Until finished or abandoned, the temporary file is removed if a signal ends the
-//              process (once remove_output_on_signals() has been called).  At most 256 files can
-//              be pending at once; one more gives EMFILE.
+//              process (once remove_output_on_signals() has been called).  Any number of files
+//              can be pending at once, and none holds a descriptor once complete_output has
+//              closed it; ENOMEM when no memory for another entry of the list can be had.
 [[nodiscard]] int begin_output(const char* name, output_file& file) noexcept;
+
+// Write out what is buffered and close the stream, but leave a replaced file's temporary file
+// pending: finish_output then gives it its name, or abandon_output removes it.
+//
+// Given and returned:
+//           file  its stream written out and closed (standard output and error are flushed and
+//                 stay open); the output stays begun
+// Returns:  0, or the errno value of the failure (the output is then to be abandoned).
+// Notes:    A program that writes many files together closes each as soon as it is complete, so
+//           that their number is not bounded by the descriptors a process may hold open.
+[[nodiscard]] int complete_output(output_file& file) noexcept;
 
 enum class finish_status {
     done,
@@ -76,6 +88,29 @@ enum class finish_status {
 // Give the output up: close it and remove the temporary file; a file that was to be replaced is
 // untouched.  Bytes already written straight into a device, pipe or descriptor stay written.
 void abandon_output(output_file& file) noexcept;
+
+// A directory made to hold outputs (meanflux-import -d, meanflux-build --yearly): removed again
+// when the command ends without a file having taken its name in it, on a signal too.
+class output_directory {
+  public:
+    output_directory() noexcept = default;
+    ~output_directory();
+    output_directory(const output_directory&) = delete;
+    output_directory& operator=(const output_directory&) = delete;
+
+    // Make the directory `path` (its last level) unless it exists.
+    //
+    // Returns:  0 when it exists or has been made, else the errno value of the failure.
+    [[nodiscard]] int make(const char* path) noexcept;
+
+    // A file has taken its name in it: the directory stays.
+    void keep() noexcept;
+
+  private:
+    void remove_if_empty() noexcept;
+    std::array<char, 4096> path_{};
+    int pending_entry_ = -1; // while made and not kept: its entry in the list a signal empties
+};
 
 // The name by which messages speak of an output: "standard output" for "-", else `name`.
 [[nodiscard]] const char* output_name_for_messages(const char* name) noexcept;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <new>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -25,17 +26,36 @@ enum entry_state : int {
 
 struct pending_entry {
     std::atomic<int> state{free_entry};
+    std::atomic<bool> directory{false}; // a directory, removed after the files if empty
     std::array<char, max_pending_name> name{};
+};
+
+// A block of entries, and the next block once one has been added.
+struct pending_block {
+    std::array<pending_entry, pending_block_entries> entries;
+    std::atomic<pending_block*> next{nullptr};
 };
 
 static_assert(std::atomic<int>::is_always_lock_free, "the handler may use only lock-free atomics");
 static_assert(std::atomic<bool>::is_always_lock_free, "the handler may use only lock-free atomics");
+static_assert(std::atomic<pending_block*>::is_always_lock_free,
+              "the handler may use only lock-free atomics");
 
-std::array<pending_entry, max_pending_files> pending;
+// The first block; the others are allocated as they are needed and live as long as the process.
+pending_block first_block;
 
 // Set by the handler before it looks at the list: from then on no entry is claimed, so that no
 // file is created after the handler has passed its entry.
 std::atomic<bool> ending{false};
+
+// The entry of a number given out by claim_pending_entry.
+pending_entry& entry_of(int number) noexcept
+{
+    pending_block* block = &first_block;
+    for (int i = number / pending_block_entries; i > 0; --i)
+        block = block->next.load();
+    return block->entries[static_cast<std::size_t>(number % pending_block_entries)];
+}
 
 // Wait, in a handler, for an entry that another thread holds `claimed` (creating its file, with
 // its own signals held) to become armed or free.  Bounded, so that a fault can never leave the
@@ -47,16 +67,30 @@ void wait_while_claimed(const pending_entry& entry) noexcept
         ::nanosleep(&pause, nullptr);
 }
 
+// Remove the armed entries of one kind: the files first, then the directories they were in.
+void remove_armed(bool directories) noexcept
+{
+    for (pending_block* block = &first_block; block != nullptr; block = block->next.load())
+        for (pending_entry& entry : block->entries) {
+            wait_while_claimed(entry);
+            if (entry.directory.load() != directories)
+                continue;
+            int expected = armed;
+            if (!entry.state.compare_exchange_strong(expected, removing))
+                continue;
+            if (directories)
+                ::rmdir(entry.name.data()); // only when empty
+            else
+                ::unlink(entry.name.data());
+        }
+}
+
 extern "C" void remove_pending_and_end(int sig)
 {
     const int saved_errno = errno;
     ending.store(true);
-    for (pending_entry& entry : pending) {
-        wait_while_claimed(entry);
-        int expected = armed;
-        if (entry.state.compare_exchange_strong(expected, removing))
-            ::unlink(entry.name.data());
-    }
+    remove_armed(false);
+    remove_armed(true);
     // End as the signal would have ended the process: with its default action, delivered as soon
     // as this handler returns (the signal is held while it runs).
     struct sigaction default_action {};
@@ -124,35 +158,63 @@ signals_held::~signals_held()
 
 int claim_pending_entry() noexcept
 {
-    for (int i = 0; i < max_pending_files; ++i) {
-        int expected = free_entry;
-        if (!pending[static_cast<std::size_t>(i)].state.compare_exchange_strong(expected, claimed))
-            continue;
-        // Claimed first, then the check: a handler that has started either sees the claim and
-        // waits for it, or has set `ending` before we look.
-        if (ending.load()) {
-            release_pending_entry(i);
-            return -1;
+    int number = 0;
+    for (pending_block* block = &first_block;; block = block->next.load()) {
+        for (pending_entry& entry : block->entries) {
+            int expected = free_entry;
+            if (!entry.state.compare_exchange_strong(expected, claimed)) {
+                ++number;
+                continue;
+            }
+            // Claimed first, then the check: a handler that has started either sees the claim
+            // and waits for it, or has set `ending` before we look.
+            if (ending.load()) {
+                entry.state.store(free_entry);
+                return -1;
+            }
+            return number;
         }
-        return i;
+        if (block->next.load() != nullptr)
+            continue;
+        // Every entry taken: one more block, unless another thread has just added one.
+        auto* added = new (std::nothrow) pending_block;
+        if (added == nullptr)
+            return -1;
+        pending_block* expected = nullptr;
+        if (!block->next.compare_exchange_strong(expected, added))
+            delete added;
     }
-    return -1;
 }
 
-void pending_file_created(int entry, const char* name) noexcept
+namespace {
+
+void arm_entry(int number, const char* name, bool directory) noexcept
 {
-    pending_entry& e = pending[static_cast<std::size_t>(entry)];
+    pending_entry& e = entry_of(number);
     const std::size_t length = std::min(std::strlen(name), max_pending_name - 1);
     std::memcpy(e.name.data(), name, length);
     e.name[length] = '\0';
+    e.directory.store(directory);
     e.state.store(armed);
+}
+
+} // namespace
+
+void pending_file_created(int entry, const char* name) noexcept
+{
+    arm_entry(entry, name, false);
+}
+
+void pending_directory_created(int entry, const char* name) noexcept
+{
+    arm_entry(entry, name, true);
 }
 
 void release_pending_entry(int entry) noexcept
 {
     if (entry < 0)
         return;
-    pending_entry& e = pending[static_cast<std::size_t>(entry)];
+    pending_entry& e = entry_of(entry);
     // From `armed` or `claimed` back to free; an entry a handler is removing stays its own.
     int expected = armed;
     if (!e.state.compare_exchange_strong(expected, free_entry) && expected == claimed)

@@ -1,9 +1,11 @@
 // The temporary files being written at this moment, kept where a signal handler can find them:
 // a signal that ends the process removes them first, so that no half-written file stays behind.
 //
-// Several files may be pending at once, from one thread or several.  The list is a fixed table
-// of entries whose state changes only by atomic exchange, so that the handler needs neither
-// allocation nor locks.
+// Several files may be pending at once, from one thread or several.  The list is a chain of
+// fixed blocks of entries, whose state changes only by atomic exchange: a block is added when all
+// are taken and never given back, so that the handler walks it without allocation or locks.  A
+// directory made for outputs can be pending too: a signal removes it after the files, if it is
+// still empty.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +13,10 @@
 
 namespace meanflux {
 
-// Number of temporary files that can be pending at the same time: an import writes every year
-// of its source (the GFZ file holds close to a hundred) before any of them takes its name.
-inline constexpr int max_pending_files = 256;
+// Entries in each block of the list.  There is no limit to the number of pending files but the
+// memory for their names: an import writes every year of its source (the GFZ file holds close
+// to a hundred, a source may hold up to 274) before any of them takes its name.
+inline constexpr int pending_block_entries = 64;
 
 // Longest name of a pending file, with its terminating NUL.
 inline constexpr std::size_t max_pending_name = 4096;
@@ -34,8 +37,8 @@ class signals_held {
 
 // Take an entry of the list for a file about to be created.
 //
-// Returns:  the entry's number, 0 to max_pending_files - 1; -1 when every entry is taken or the
-//           process is ending on a signal.
+// Returns:  the entry's number, 0 or more; -1 when the process is ending on a signal, or when
+//           every entry is taken and no memory for another block can be had.
 // Notes:    Call with signals held; the entry holds no name until pending_file_created.
 [[nodiscard]] int claim_pending_entry() noexcept;
 
@@ -44,6 +47,13 @@ class signals_held {
 // Given:    entry  from claim_pending_entry
 //           name   the file's name, shorter than max_pending_name
 void pending_file_created(int entry, const char* name) noexcept;
+
+// Record in a claimed entry the name of a directory just made for outputs: from now on a signal
+// removes it, after the pending files, if it is still empty then.
+//
+// Given:    entry  from claim_pending_entry
+//           name   the directory's name, shorter than max_pending_name
+void pending_directory_created(int entry, const char* name) noexcept;
 
 // Give the entry back: its file has been renamed or removed, or was never created.
 //

@@ -5,6 +5,8 @@
 
 #include <meanflux/calendar.h>
 #include <meanflux/lookup.h>
+#include <meanflux/space_weather.h>
+#include <meanflux/table.h>
 
 #include <algorithm>
 #include <array>
@@ -56,6 +58,26 @@ int read_mean_flux_at(int fd, int day, int month, int year, double mean_flux_val
 int read_mean_flux(int day, int month, int year, double mean_flux_values[14]) noexcept
 {
     return read_mean_flux_file("mean_flux.dat", day, month, year, mean_flux_values);
+}
+
+const char* mean_flux_result_text(int result) noexcept
+{
+    switch (result) {
+    case mean_flux_found:
+        return "found";
+    case space_weather_partial:
+        return "found, with a shortened 81-day mean or predicted days";
+    case mean_flux_out_of_range:
+        return "outside the file's range";
+    case mean_flux_no_record:
+        return "a record missing or holding no value";
+    case mean_flux_no_file:
+        return "no file, no day range in its header, or an empty table";
+    case mean_flux_no_memory:
+        return "out of memory";
+    default:
+        return "unknown result";
+    }
 }
 
 } // namespace meanflux

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace meanflux {
 
@@ -20,10 +21,12 @@ struct table_day {
     std::array<double, mean_flux_entries> values;
     std::uint16_t present; // bit i set: entry i's field holds a number
     bool found;            // the line at the day's place is the day's record
-    std::uint8_t ap_known; // bit i set: Kp i is a value of the Kp-to-ap table
-    bool obs_mean81_known; // the 81 records centred on the day are found, with finite fluxes
+    std::uint8_t ap_known; // bit i set: Kp i has an ap (a value of the Kp-to-ap table, or on a
+                           // predicted day any number, which takes the day's Ap)
+    bool obs_mean81_known; // the records of the 81 days centred on the day, those within the
+                           // table's range, are found with finite fluxes
     std::array<double, kp_intervals> ap; // three-hourly ap of the day's Kp, where known
-    double obs_mean81; // mean observed flux of the 81 days centred on this one, where known
+    double obs_mean81;                   // mean observed flux of those days, where known
 };
 
 namespace detail {
@@ -31,6 +34,7 @@ namespace detail {
 struct mean_flux_table_data {
     int first = 0; // the header's range
     int last = -1;
+    int last_observed = -1;  // the last day that is no prediction, first - 1 .. last
     std::int64_t stored = 0; // days from `first` on that have an entry; beyond: no record
     std::unique_ptr<table_day[]> days;
 };
@@ -50,5 +54,15 @@ struct mean_flux_table_access {
 };
 
 } // namespace detail
+
+// Load a table from a combined mean-flux file held in memory, as load_mean_flux_table loads it
+// from the file.
+//
+// Given:    file   the file's bytes
+// Returned: table  its days; emptied when the result is not 0
+// Returns:  mean_flux_found (0); mean_flux_no_file (-2) where load_mean_flux_table gives it for a
+//           file of these bytes; mean_flux_no_memory (-3).
+[[nodiscard]] int load_mean_flux_table_bytes(std::string_view file,
+                                             mean_flux_table& table) noexcept;
 
 } // namespace meanflux

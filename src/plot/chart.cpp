@@ -675,7 +675,14 @@ std::string description_of(const std::vector<chart_day>& days, const chart_sourc
     if (!source.index_dir.empty()) {
         const auto unobserved = std::count_if(
             days.begin(), days.end(), [](const chart_day& d) { return d.without_observation; });
-        desc += " The yearly daily index files in \"" + source.index_dir + "\" show ";
+        const auto unknown = std::count_if(
+            days.begin(), days.end(), [](const chart_day& d) { return d.observation_unknown; });
+        desc += " The yearly daily index files in \"" + source.index_dir + "\" ";
+        if (unknown > 0)
+            desc += "have no line for " + std::to_string(unknown) +
+                    (unknown == 1 ? " day" : " days") +
+                    " drawn, whose observation is unknown and not marked; of the others they ";
+        desc += "show ";
         if (unobserved == 0)
             desc += "no day without observation.";
         else

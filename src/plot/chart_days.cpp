@@ -31,6 +31,7 @@ bool read_chart_days(std::string_view bytes, std::vector<chart_day>& days, long&
 index_result mark_days_without_observation(const std::string& dir, std::vector<chart_day>& days)
 {
     const auto file = std::make_unique<daily_year>();
+    index_result done;
     for (std::size_t i = 0; i < days.size();) {
         const int year = date_of_day(days[i].day).year;
         index_result result;
@@ -41,14 +42,19 @@ index_result mark_days_without_observation(const std::string& dir, std::vector<c
             return result;
         // Line n is the day first + n.
         const int first = day_number(1, 1, year);
+        long uncovered = 0;
         for (; i < days.size() && date_of_day(days[i].day).year == year; ++i) {
             const long n = static_cast<long>(days[i].day) - first;
+            days[i].observation_unknown = n >= file->lines;
+            uncovered += days[i].observation_unknown ? 1 : 0;
             if (n >= 0 && n < file->lines)
                 days[i].without_observation =
                     file->flux_qual[static_cast<std::size_t>(n)] == MISSING_FLUX;
         }
+        if (uncovered > 0)
+            done.uncovered.push_back({result.file, uncovered});
     }
-    return {};
+    return done;
 }
 
 } // namespace meanflux

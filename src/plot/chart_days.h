@@ -21,6 +21,7 @@ struct chart_day {
     double gauss_mean = 0;            // J77
     double arith_mean = 0;            // J70
     bool without_observation = false; // known to have no flux observation: its fluxes were filled
+    bool observation_unknown = false; // its daily index file has no line for it
 };
 
 // Read the records of a yearly or combined mean-flux file.
@@ -32,11 +33,18 @@ struct chart_day {
 [[nodiscard]] bool read_chart_days(std::string_view bytes, std::vector<chart_day>& days,
                                    long& bad_line);
 
+// A daily index file that has no line for some of the days drawn.
+struct uncovered_days {
+    std::string file;
+    long days = 0; // the days drawn of its year that it has no line for
+};
+
 // What the marking of the days without observation found.
 struct index_result {
-    daily_problem problem; // read unless a file could not serve
-    std::string file;      // the file concerned, on failure
-    int year = 0;          // the year of the file concerned
+    daily_problem problem;                 // read unless a file could not serve
+    std::string file;                      // the file concerned, on failure
+    int year = 0;                          // the year of the file concerned
+    std::vector<uncovered_days> uncovered; // on success: the files short of some of the days
 };
 
 // Mark the days without observation, from the yearly daily index files <yyyy>.dat of the
@@ -45,10 +53,13 @@ struct index_result {
 // Given:    dir   the directory that holds the files
 // Given and returned:
 //           days  in day order; without_observation set on every day whose line the yearly run
-//                 takes for a day without observation (daily/daily_year.h)
+//                 takes for a day without observation (daily/daily_year.h), observation_unknown
+//                 on every day whose file has no line for it
 // Returns:  the problem of the first file that cannot serve, as the yearly run would refuse it,
-//           and that file.
-// Notes:    A file with fewer lines than its year has days leaves its later days unmarked.
+//           and that file; on success the files that have no line for some of the days drawn,
+//           with how many.
+// Notes:    A file with fewer lines than its year has days says nothing of its later days:
+//           whether they were observed is unknown, and they are not marked.
 [[nodiscard]] index_result mark_days_without_observation(const std::string& dir,
                                                          std::vector<chart_day>& days);
 

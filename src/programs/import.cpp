@@ -4,6 +4,7 @@
 #include "cli/reports.h"
 #include "daily/daily_line.h"
 #include "daily/daily_year.h"
+#include "io/output_file.h"
 #include "sources/source.h"
 #include "text/numbers.h"
 
@@ -47,7 +48,8 @@ constexpr command_spec command{
     "    day, its columns found by their names.\n"
     "The flux written is F10.7 adjusted to 1 AU; a day without an observed flux\n"
     "(CelesTrak's interpolated days among them) gets 0.0 and qualifier 3.  CelesTrak's\n"
-    "daily predictions are left out unless --predictions is given; its monthly\n"
+    "daily predictions are left out unless --predictions is given (a prediction\n"
+    "followed by an observed or interpolated day is refused); its monthly\n"
     "predictions never go in.  A file begins on 1 January: when the source begins\n"
     "within a year, the days before its first are written as days without data; the\n"
     "last year ends with the source's last day.  The whole file is checked before\n"
@@ -157,12 +159,15 @@ int import_files(const command_line& line)
     if (const ending refused = refuse_same_files(stderr, program, {{input}}, outputs))
         return *refused;
 
-    if (!directory.empty() && ::mkdir(directory.c_str(), 0777) != 0 && errno != EEXIST) {
+    // A directory made here goes again, on a signal too, unless a file takes its name in it.
+    output_directory made;
+    if (const int error_number = directory.empty() ? 0 : made.make(directory.c_str());
+        error_number != 0) {
         std::fprintf(stderr,
                      "%s: %s: cannot create the directory: %s\n",
                      program,
                      directory.c_str(),
-                     std::strerror(errno));
+                     std::strerror(error_number));
         return exit_usage_or_file;
     }
     // Every file is written in full under its temporary name before any takes its name.
@@ -175,6 +180,7 @@ int import_files(const command_line& line)
         report_file_set_failure(stderr, program, set, written);
         return exit_usage_or_file;
     }
+    made.keep();
 
     summarise(source, files, predictions);
     return output_reached(stdout, stderr, program, "the files were written") ? exit_ok

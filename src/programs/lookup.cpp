@@ -4,14 +4,18 @@
 #include "io/file_handle.h"
 #include "lookup/lookup_at.h"
 #include "record/combined_file.h"
+#include "record/record.h"
+#include "text/scan_field.h"
 
 #include <meanflux/meanflux.h>
 
 #include <array>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -37,11 +41,13 @@ constexpr command_spec command{
     "both included, in order (1980-01-01..1980-12-31 is the year 1980).  The days are shown\n"
     "in the order given, one row each, under one heading.  Days that the file does not hold\n"
     "are named on standard error, those of a range that follow each other in one line, and\n"
-    "the other days are still shown.\n",
+    "the other days are still shown.  A field without a value (blank, or a mean written\n"
+    "nan) is shown as -; a day whose record is cut short or holds a field that is not a\n"
+    "number is not shown but named on standard error.\n",
     option_table,
     "",
-    "0 every day found, 1 a day outside the file's range or without its\n"
-    "record, 2 usage or file error\n"};
+    "0 every day found, 1 a day outside the file's range, without its record or with\n"
+    "a damaged one, 2 usage or file error\n"};
 
 // Column headings of the table and of the CSV rows.
 constexpr const char* table_heading = "date        Kp1  Kp2  Kp3  Kp4  Kp5  Kp6  Kp7  Kp8  Kp sum  "
@@ -149,6 +155,34 @@ void add_missing(std::FILE* err, const char* file, missing_days& missing, int re
     missing = {result, day, day};
 }
 
+// What is wrong with a record that the lookup found.
+enum class record_damage {
+    none,       // every field holds a number, or is blank (a value the source did not give)
+    cut_short,  // the file's bytes end, or its line ends, before the record's last column
+    not_number, // a field holds something that is not a number
+};
+
+// Look at the record of day number `d` as the lookup found it: its values alone cannot tell a
+// field that the file lacks, or that holds no number, from a mean written "nan".
+record_damage damage_of_record(int fd, const combined_header& header, int d)
+{
+    const std::int64_t offset =
+        header.data_start +
+        (static_cast<std::int64_t>(d) - static_cast<std::int64_t>(header.first)) * record_stride;
+    std::array<char, record_read> buffer{};
+    const ssize_t got = read_at(fd, buffer.data(), buffer.size(), static_cast<off_t>(offset));
+    const std::string_view line =
+        record_line(std::string_view(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0));
+    if (record_text_length(line) < static_cast<std::size_t>(record_length))
+        return record_damage::cut_short;
+    for (const field_span& field : value_fields) {
+        double value = 0;
+        if (scan_field(line, field.first, field.last, value) == scan_result::no_number)
+            return record_damage::not_number;
+    }
+    return record_damage::none;
+}
+
 // Where the rows go, and whether their heading has been written.
 struct rows {
     std::FILE* out;
@@ -159,7 +193,8 @@ struct rows {
 
 enum class range_outcome {
     all_found,     // every day of the range was shown
-    days_missing,  // the file does not hold some of the days; they are named on err
+    days_missing,  // the file does not hold some of the days, or holds them damaged: they
+                   // are named on err
     file_unusable, // the file cannot serve: explained on err
     output_failed, // a row could not be written: rows.error_number tells why
 };
@@ -192,6 +227,18 @@ range_outcome look_up_range(int fd, const char* file, const date_range& range, r
             report_missing(err, file, missing);
             explain_unusable(err, file, fd);
             return range_outcome::file_unusable;
+        } else if (const record_damage damage = damage_of_record(fd, header, d);
+                   damage != record_damage::none) {
+            // Not shown: a field cut short can read as another number (205 for 205.8).
+            report_missing(err, file, missing);
+            std::fprintf(err,
+                         "%s: %s: the record of that day in %s %s\n",
+                         program,
+                         iso_date(day).data(),
+                         file,
+                         damage == record_damage::cut_short ? "is cut short"
+                                                            : "holds a field without a number");
+            outcome = range_outcome::days_missing;
         } else {
             report_missing(err, file, missing);
             errno = 0;

@@ -28,8 +28,9 @@ constexpr option_spec option_table[] = {
      "the years drawn: a day whose flux qualifier (column 71) is 3\n"
      "there, or whose flux field holds no number, had no\n"
      "observation; the observed flux then has a gap, and a marker\n"
-     "shows the value filled in from the J77 mean.  Without -d no\n"
-     "day is marked."},
+     "shows the value filled in from the J77 mean.  A day that its\n"
+     "file has no line for is not marked, and a warning says how\n"
+     "many there are.  Without -d no day is marked."},
     {1000 + opt_from, "from", "YYYY-MM-DD", "draw the days from this date on"},
     {1000 + opt_to, "to", "YYYY-MM-DD", "draw the days up to this date"},
 };
@@ -154,13 +155,21 @@ int draw_chart(const command_line& line)
         return exit_not_there;
     }
     chart_source source{input, ""};
-    if (options.index_dir != nullptr) {
+    if (options.index_dir != nullptr)
         source.index_dir = *options.index_dir != '\0' ? options.index_dir : ".";
-        if (const index_result r = mark_days_without_observation(source.index_dir, days);
-            r.problem.status != daily_status::read) {
+    if (options.index_dir != nullptr) {
+        const index_result r = mark_days_without_observation(source.index_dir, days);
+        if (r.problem.status != daily_status::read) {
             report_daily_problem(err, program, r.file, r.year, r.problem);
             return exit_usage_or_file;
         }
+        for (const uncovered_days& u : r.uncovered)
+            std::fprintf(err,
+                         "%s: warning: %s: no line for %ld of the days drawn: whether they "
+                         "were observed is unknown, they are not marked\n",
+                         program,
+                         u.file.c_str(),
+                         u.days);
     }
     if (const ending end =
             refuse_same_files(err, program, inputs_of(options, source, days), {{options.output}}))

@@ -21,6 +21,7 @@ inline constexpr std::size_t header_search_limit = 4096;
 struct combined_header {
     int first;               // first day number of the file's range
     int last;                // last day number
+    int last_observed;       // last day that is no prediction: `last` unless the header says
     std::int64_t data_start; // offset of the first record: just after the header's line end
 };
 
@@ -52,8 +53,19 @@ struct combined_header {
 // Returned: header  the day range and the records' start, when the result is true
 // Returns:  false when the file cannot be read, is empty, holds no line end in its first 4096
 //           bytes although it is longer, or its header line does not give two day numbers.
-// Notes:    At most 4097 bytes are read, in one or two reads, whatever the file's size, and
-//           taken as parse_combined_header takes them.
+// Notes:    1. The day numbers are scanned with "%5d%5d" from the header line's first 49
+//              characters (up to and including its line end, LF).
+//           2. A file that holds predicted days says where the observations end: its header line
+//              goes on after the two day numbers with one blank and the last observed day
+//              number in five characters ("%05d"), then the line end: "0292227919 27874".
+//              Anything else after the two numbers (nothing, other text, a number of another
+//              width, a blank too many) says nothing about predictions: last_observed is then
+//              the last day, as in every file written before predictions were kept.  A last
+//              observed day after the last day is the last day; one before the first day makes
+//              every day a prediction (first - 1).
+//           3. A file of at most 4096 bytes without a line end is a header line without records:
+//              data_start is then the file's size.
+//           4. At most 4097 bytes are read, in one or two reads, whatever the file's size.
 [[nodiscard]] bool read_combined_header(int fd, combined_header& header) noexcept;
 
 // The first year a combined file can hold: its day numbers start with 0, 1 January 1950.
@@ -62,14 +74,20 @@ inline constexpr int first_combined_year = 1950;
 // Bytes of the header line that meanflux-combine and meanflux-build write.
 inline constexpr std::size_t combined_header_bytes = 12;
 
+// Bytes of the header line of a file that holds predicted days: one blank and the last
+// observed day number more.
+inline constexpr std::size_t predicted_header_bytes = combined_header_bytes + 6;
+
 // The header line of a combined file: the first and last day numbers, each in five digits with
 // leading zeros ("%05d%05d": 0000024836 for 1950 to 2017), and CR LF.
 //
 // Given:    first_day, last_day  day numbers from 0 to 99999
-// Returns:  the combined_header_bytes bytes of the line.
+//           last_observed        the last day that is no prediction (-1: the last day)
+// Returns:  the combined_header_bytes bytes of the line; predicted_header_bytes when days after
+//           the last observed one are predictions: "0292227919 27874" and CR LF.
 // Notes:    Zero-padded: the lookup reads each number from at most five characters after any
 //           blanks, so "    0  365" would be read as 0 and 3.
-[[nodiscard]] std::string combined_header_line(int first_day, int last_day);
+[[nodiscard]] std::string combined_header_line(int first_day, int last_day, int last_observed = -1);
 
 // Bytes taken at a record's place: the 47 characters and a line end at most.
 inline constexpr std::size_t record_read = 48;

@@ -223,6 +223,7 @@ source_status read_celestrak(std::string_view bytes, source_days& source, source
     celestrak_columns columns;
     bool header_read = false;
     calendar_date previous{};
+    bool predictions_begun = false; // a daily prediction (PRD) has been read
     for (line_status status; (status = next_line(cursor, line)) != line_status::end;) {
         auto refuse = [&](std::string what) {
             problem.line = cursor.number;
@@ -251,8 +252,22 @@ source_status read_celestrak(std::string_view bytes, source_days& source, source
         const calendar_date date{row.values.year, row.values.month, row.values.day};
         if (!source.days.empty() && !follows(previous, date))
             return refuse(day_order_problem(date, previous));
+        // The daily predictions follow the last day of the record; a day of the record after a
+        // prediction would pass for a prediction's continuation, or a prediction for a day of
+        // the record.
+        const bool predicted = row.type == flux_data_type::predicted;
+        if (predictions_begun && !predicted) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+            return refuse(
+                std::string("day ") + text + " is " +
+                (row.type == flux_data_type::observed ? "observed (OBS)" : "interpolated (INT)") +
+                " but follows a daily prediction (PRD): predictions come after the "
+                "last observed day");
+        }
+        predictions_begun = predictions_begun || predicted;
         previous = date;
-        if (!append_day(source, row.values, row.type == flux_data_type::predicted))
+        if (!append_day(source, row.values, predicted))
             return refuse("a value does not fit its columns of the daily index line");
     }
     return source_status::read;

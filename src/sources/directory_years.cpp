@@ -122,13 +122,9 @@ source_status read_directory_years(const char* directory, year_span years, year_
                                    missing_years policy, source_years& years_read,
                                    source_problem& problem)
 {
-    years_read = source_years{};
-    problem = source_problem{};
-    const source_status status =
-        read_years_of_directory(directory, years, given, policy, years_read, problem);
-    if (status != source_status::read)
-        years_read.files.clear();
-    return status;
+    return detail::read_afresh(years_read, problem, [&] {
+        return read_years_of_directory(directory, years, given, policy, years_read, problem);
+    });
 }
 
 } // namespace meanflux

@@ -30,6 +30,8 @@ struct source_years {
     std::vector<daily_year> files; // each year held, consecutive: a year of a directory with its
                                    // file (even an empty one), of a published file with a day
     bool goes_on = false;          // the source holds days after the last year asked for
+    int predicted_from = 0;        // the day number of the first predicted day read; 0 when
+                                   // no predicted day is read
 
     daily_years view() const noexcept { return {first_year, files}; }
     int first_held() const noexcept { return first_year; }
@@ -47,6 +49,8 @@ inline constexpr int last_daily_file_year = last_run_year + 1;
 //           years    the years wanted
 //           given    the years whose activity texts are kept (those whose records are made)
 //           policy   what a year wanted that is not held means (for a directory)
+//           predictions  whether a published file's predicted days after its last observed day
+//                    are read too (as meanflux-import --predictions writes them)
 // Returned: years_read  the years held among those wanted, from the first to the last held
 //           problem     what is wrong, unless the result is `read`
 // Returns:  read; for a directory: cannot_read (the directory cannot be listed), bad_year_file
@@ -60,7 +64,23 @@ inline constexpr int last_daily_file_year = last_run_year + 1;
 //              holds days after the years wanted.
 [[nodiscard]] source_status read_source_years(const char* path, year_span years, year_span given,
                                               missing_years policy, source_years& years_read,
-                                              source_problem& problem);
+                                              source_problem& problem, bool predictions = false);
+
+namespace detail {
+
+// Read into fresh years and problem, and keep no year of a source that failed.
+template <class Read>
+source_status read_afresh(source_years& years, source_problem& problem, Read read)
+{
+    years = source_years{};
+    problem = source_problem{};
+    const source_status status = read();
+    if (status != source_status::read)
+        years.files.clear();
+    return status;
+}
+
+} // namespace detail
 
 // The same for a directory: read_source_years without looking at what `directory` is.
 //

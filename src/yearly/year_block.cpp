@@ -18,7 +18,7 @@ void compute_year_block(const daily_years& files, int from, int to, int combined
     for (int year = from; year <= to; ++year) {
         if (year == combined_from) {
             block.combined_at = block.size;
-            block.size += combined_header_bytes;
+            block.size += predicted_header_bytes;
         }
         rooms.push_back(static_cast<std::size_t>(files.lines_of(year)) *
                         static_cast<std::size_t>(record_bytes(day_number(1, 1, year))));
@@ -28,7 +28,7 @@ void compute_year_block(const daily_years& files, int from, int to, int combined
     std::size_t at = 0;
     for (int year = from; year <= to; ++year) {
         if (year == combined_from)
-            at += combined_header_bytes;
+            at += predicted_header_bytes;
         const std::size_t room = rooms[static_cast<std::size_t>(year - from)];
         block.jobs.push_back({year, std::span<char>(block.bytes.get() + at, room), {}});
         at += room;
@@ -38,14 +38,17 @@ void compute_year_block(const daily_years& files, int from, int to, int combined
     compute_years(files, *tables, block.jobs, threads);
 }
 
-std::string_view combined_file_of(year_block& block, int& days)
+std::string_view combined_file_of(year_block& block, int& days, int last_observed)
 {
     days = 0;
     for (const year_job& job : block.jobs)
         days += job.year >= block.combined_from ? job.result.records : 0;
     const int first_day = day_number(1, 1, block.combined_from);
-    const std::string header = combined_header_line(first_day, first_day + days - 1);
-    std::memcpy(block.bytes.get() + block.combined_at, header.data(), combined_header_bytes);
+    const std::string header = combined_header_line(first_day, first_day + days - 1, last_observed);
+    // The room fits the longer line of a file with predictions; a shorter line ends where the
+    // room ends, so that the records follow it.
+    block.combined_at += predicted_header_bytes - header.size();
+    std::memcpy(block.bytes.get() + block.combined_at, header.data(), header.size());
     return {block.bytes.get() + block.combined_at, block.size - block.combined_at};
 }
 

@@ -39,6 +39,7 @@ void compute_year_block(const daily_years& files, int from, int to, int combined
 // records of its years.
 //
 // Returns:  the file's bytes, and its number of days in `days`.
-[[nodiscard]] std::string_view combined_file_of(year_block& block, int& days);
+[[nodiscard]] std::string_view combined_file_of(year_block& block, int& days,
+                                                int last_observed = -1);
 
 } // namespace meanflux

@@ -77,6 +77,14 @@ TEST(DailyYear, LineEndsAndFileEnds)
 
     // A last line without a line end is a day like any other.
     expect_same_days(read(1981, lf.substr(0, lf.size() - 1)), read(1981, lf), "no line end");
+    // A CR at the very end is the line end: a last line cut inside its Kp columns keeps none,
+    // and a last line of 4096 characters with it is within the limit.
+    const std::string cut_in_kp = lf.substr(0, lf.size() - 72 + 20);
+    expect_same_days(
+        read(1981, cut_in_kp + "\r"), read(1981, cut_in_kp), "a CR that ends the file");
+    const read_year long_last = read(1981, lf.substr(0, 72) + std::string(4096, 'x') + "\r");
+    EXPECT_EQ(long_last.problem.status, daily_status::read);
+    EXPECT_EQ(long_last.days->lines, 2);
 
     // Lines of 80 characters, as 1932.dat has: one day each, the columns after 71 ignored.
     std::string wide;

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <thread>
@@ -203,19 +204,22 @@ TEST_F(OutputFile, SeveralFilesPendingAtOnce)
     EXPECT_EQ(dir.entries().size(), entries + 2);
 }
 
-TEST_F(OutputFile, AsManyPendingFilesAsTheListHolds)
+TEST_F(OutputFile, ThePendingListGrowsAsFilesAreBegun)
 {
+    // More files than a block of the list holds, several blocks over, each closed once complete.
     const std::size_t entries = dir.entries().size();
-    std::vector<output_file> outs(static_cast<std::size_t>(max_pending_files));
-    for (std::size_t i = 0; i < outs.size(); ++i)
+    std::vector<output_file> outs(static_cast<std::size_t>(3 * pending_block_entries + 5));
+    for (std::size_t i = 0; i < outs.size(); ++i) {
         ASSERT_EQ(begin_output((dir / std::to_string(i)).c_str(), outs[i]), 0) << i;
-    output_file one_more;
-    EXPECT_EQ(begin_output((dir / "one-more").c_str(), one_more), EMFILE);
+        ASSERT_EQ(complete_output(outs[i]), 0) << i;
+    }
+    EXPECT_EQ(dir.entries().size(), entries + outs.size()) << "every temporary file is there";
+    int error_number = 0;
+    EXPECT_EQ(finish_output(outs.back(), "", error_number), finish_status::done);
+    outs.pop_back();
     for (output_file& out : outs)
         abandon_output(out);
-    EXPECT_EQ(begin_output((dir / "one-more").c_str(), one_more), 0) << "entries come back";
-    abandon_output(one_more);
-    EXPECT_EQ(dir.entries().size(), entries);
+    EXPECT_EQ(dir.entries().size(), entries + 1) << "the temporary files are gone";
 }
 
 TEST_F(OutputFile, ThreadsWriteTheirFilesSideBySide)
@@ -285,6 +289,29 @@ TEST(ReadWholeFile, WhatEachKindOfInputGives)
 
 namespace meanflux::test {
 namespace {
+
+TEST(FileSet, MoreFilesThanTheProcessMayHoldOpen)
+{
+    // Each file is closed once complete: a set of 300 files is written under a limit of 40 open
+    // descriptors.
+    scratch_dir dir;
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i)
+        names.push_back((dir / (std::to_string(i) + ".dat")).string());
+    std::vector<file_to_write> files;
+    for (const std::string& name : names)
+        files.push_back({name.c_str(), {}, name});
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit lowered = saved;
+    lowered.rlim_cur = 40;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    const file_set_result r = write_files_together(files);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(r.status, file_set_status::written) << strerror(r.error_number);
+    EXPECT_EQ(read_file(names[299]), names[299]);
+    EXPECT_EQ(tree(dir.path()).size(), 300u) << "no temporary file stays";
+}
 
 TEST(FileSet, AllOrNothing)
 {

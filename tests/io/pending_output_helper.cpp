@@ -1,8 +1,9 @@
 // A program that holds outputs pending while a test sends it signals:
 //
-//   pending_output_helper [--thread] NAME...
+//   pending_output_helper [--thread] [--directory DIR] NAME...
 //
-// It sets itself up as the meanflux programs do (remove_output_on_signals), begins an output
+// It sets itself up as the meanflux programs do (remove_output_on_signals), makes DIR as a
+// directory for outputs (kept when the outputs are finished), begins an output
 // for each NAME and writes a first part into it; with --thread the second half of the names
 // are begun, and kept pending, by a second thread.  Then it prints "ready" and reads its
 // standard input: a line "abort" makes it abort; at the end of the input it writes the rest of
@@ -52,6 +53,12 @@ int main(int argc, char** argv)
     const bool threaded = argc > 1 && std::strcmp(argv[1], "--thread") == 0;
     if (threaded)
         ++first;
+    meanflux::output_directory directory;
+    if (argc > first + 1 && std::strcmp(argv[first], "--directory") == 0) {
+        if (directory.make(argv[first + 1]) != 0)
+            return 1;
+        first += 2;
+    }
     const int count = argc - first;
     const int own = threaded ? (count + 1) / 2 : count;
 
@@ -95,6 +102,8 @@ int main(int argc, char** argv)
         other.join();
         ok = ok && second.ok;
     }
+    if (ok)
+        directory.keep();
     std::puts("done");
     return ok ? 0 : 1;
 }

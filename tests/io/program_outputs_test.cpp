@@ -275,6 +275,114 @@ TEST_P(StandardOutput, DashAndTheNamesOfStandardOutput)
 INSTANTIATE_TEST_SUITE_P(Commands, StandardOutput, ::testing::Values(writers[1], writers[2]),
                          [](const auto& test) { return std::string(test.param.label); });
 
+// Every regular file under `dir` with its contents, links not followed.
+std::vector<std::string> contents(const fs::path& dir)
+{
+    std::vector<std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        if (fs::is_regular_file(e.symlink_status()))
+            files.push_back(e.path().string() + "\n" + read_file(e.path()));
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST(FileClash, AnOutputThatIsAnInputOrAnotherOutputIsRefused)
+{
+    // By its name, a symbolic link (to a name not yet taken too) or a hard link ("=target"):
+    // refused before anything is written, and every file stays as it was.
+    struct Case {
+        std::string program; // "meanflux" runs in daily/
+        std::vector<std::string> args;
+        std::vector<std::pair<std::string, std::string>> links; // name, target
+        int status;
+        std::string err;
+    };
+    const std::string build = "meanflux-build";
+    const std::vector<std::string> years{"--from", "1980", "--to", "1981"};
+    auto plus = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const std::string same = ": the same file as the ";
+    const Case cases[] = {
+        {build,
+         plus(years, {"-o", "gfz.txt", "gfz.txt"}),
+         {},
+         2,
+         "meanflux-build: gfz.txt" + same + "input gfz.txt; nothing written\n"},
+        {build,
+         plus(years, {"-o", "daily/1981.dat", "daily"}),
+         {},
+         2,
+         "meanflux-build: daily/1981.dat" + same + "input daily/1981.dat; nothing written\n"},
+        {build,
+         plus(years, {"--yearly", "y", "-o", "y/1980_m.dat", "daily"}),
+         {},
+         2,
+         "meanflux-build: y/1980_m.dat" + same + "output y/1980_m.dat; nothing written\n"},
+        {build,
+         plus(years, {"--yearly", "y", "-o", "to-yearly", "daily"}),
+         {{"to-yearly", "y/1981_m.dat"}},
+         2,
+         "meanflux-build: to-yearly" + same + "output y/1981_m.dat; nothing written\n"},
+        {build,
+         plus(years, {"-o", "copy", "daily"}),
+         {{"copy", "=daily/1982.dat"}},
+         2,
+         "meanflux-build: copy" + same + "input daily/1982.dat; nothing written\n"},
+        {"meanflux-import",
+         {"1979.dat"},
+         {},
+         2,
+         "meanflux-import: 1979.dat" + same + "input 1979.dat; nothing written\n"},
+        {"meanflux-combine",
+         {"-o", "1980_m.dat", "1980_m.dat"},
+         {},
+         2,
+         "meanflux-combine: 1980_m.dat" + same + "input 1980_m.dat; nothing written\n"},
+        {"meanflux-plot",
+         {"-o", "chart.svg", "1980_m.dat"},
+         {{"chart.svg", "1980_m.dat"}},
+         2,
+         "meanflux-plot: chart.svg" + same + "input 1980_m.dat; nothing written\n"},
+        {"meanflux-plot",
+         {"-d", "daily", "-o", "daily/1980.dat", "1980_m.dat"},
+         {},
+         2,
+         "meanflux-plot: daily/1980.dat" + same + "input daily/1980.dat; nothing written\n"},
+        {"meanflux",
+         {"1980"},
+         {{"daily/1980_m.dat", "1981.dat"}},
+         2,
+         "meanflux: 1980_m.dat: the same file as the input 1981.dat; nothing written\n"},
+    };
+    const std::string gfz = read_file(gfz_1979_1981);
+    for (const Case& c : cases) {
+        scratch_dir dir;
+        fs::create_directory(dir / "daily");
+        for (int y = 1979; y <= 1982; ++y)
+            dir.add(real_year(y), "daily/" + std::to_string(y) + ".dat");
+        dir.write("gfz.txt", gfz);
+        dir.write("1979.dat", gfz);
+        dir.write("1980_m.dat", yearly_1980());
+        for (const auto& [name, target] : c.links)
+            if (target.starts_with('='))
+                fs::create_hard_link(dir / target.substr(1), dir / name);
+            else
+                fs::create_symlink(target, dir / name);
+        const std::vector<std::string> before = tree(dir.path());
+        const std::vector<std::string> files = contents(dir.path());
+        const program_result r =
+            c.program == "meanflux"
+                ? run_program(command_path("meanflux"), c.args, dir / "daily", "")
+                : run_command(c.program, c.args, dir.path());
+        EXPECT_EQ(r.status, c.status) << c.err;
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(tree(dir.path()), before) << c.err;
+        EXPECT_TRUE(contents(dir.path()) == files) << c.err;
+    }
+}
+
 // Standard output that cannot be written: a pipe whose reader has gone, or closed.
 struct broken_case {
     const char* label;

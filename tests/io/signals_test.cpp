@@ -92,6 +92,27 @@ TEST_F(PendingOutputs, EverySignalThatEndsTheProcessRemovesThemFirst)
     }
 }
 
+TEST_F(PendingOutputs, ADirectoryMadeForThemGoesWithThem)
+{
+    // Made for outputs that a signal then removes: the directory goes too.  Once they are
+    // finished, it stays with them.
+    for (const bool interrupted : {true, false}) {
+        fs::remove_all(dir / "new");
+        background_program program(
+            helper, {"--directory", "new", "new/x.dat", "y.dat"}, dir.path());
+        ASSERT_TRUE(program.wait_for_output("ready\n"));
+        EXPECT_TRUE(fs::is_directory(dir / "new"));
+        if (interrupted) {
+            program.signal(SIGTERM);
+            EXPECT_EQ(program.wait().signal, SIGTERM);
+            expect_as_before("a directory made for the outputs");
+        } else {
+            EXPECT_EQ(program.wait().status, 0);
+            EXPECT_EQ(read_file(dir / "new/x.dat"), "first part\nsecond part\n");
+        }
+    }
+}
+
 TEST_F(PendingOutputs, AnAbortRemovesThemFirst)
 {
     const auto program = start();

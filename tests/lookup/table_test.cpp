@@ -12,7 +12,9 @@
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 namespace meanflux {
 namespace {
@@ -153,11 +155,140 @@ TEST_F(Table, HeadersWithoutRecordsAndEmptyRanges)
     }
 }
 
+// The header's last observed day: after the two day numbers, one blank and five characters.
+TEST_F(Table, TheLastObservedDayInTheHeader)
+{
+    const std::string records = test::real_years(1980, 1980).text.substr(12);
+    struct Case {
+        std::string header;
+        int first, last, last_observed;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"1095711322\r\n", 10957, 11322, 11322, "none: no predictions"},
+        {"1095711322 11300\r\n", 10957, 11322, 11300, "observed to day 11300"},
+        {"1095711322 11300\n", 10957, 11322, 11300, "with an LF line end"},
+        {"10957 11322 11300\r\n", 10957, 11322, 11300, "the range written with a blank"},
+        {"1095711322 11322\r\n", 10957, 11322, 11322, "observed to the last day"},
+        {"1095711322 11400\r\n", 10957, 11322, 11322, "after the last day"},
+        {"1095711322 10000\r\n", 10957, 11322, 10956, "before the first: all predicted"},
+        {"1095711322  11300\r\n", 10957, 11322, 11322, "two blanks"},
+        {"1095711322\t11300\r\n", 10957, 11322, 11322, "a tab"},
+        {"1095711322 1130\r\n", 10957, 11322, 11322, "four digits"},
+        {"1095711322 113000\r\n", 10957, 11322, 11322, "six digits"},
+        {"1095711322 +1130\r\n", 10957, 11322, 11322, "a sign"},
+        {"1095711322 1130x\r\n", 10957, 11322, 11322, "a letter"},
+        {"1095711322 11300 \r\n", 10957, 11322, 11322, "a blank after it"},
+        {"1095711322 11300 observed\r\n", 10957, 11322, 11322, "text after it"},
+        {"1095711322 \r\n", 10957, 11322, 11322, "a blank alone"},
+        {"1132210957 11000\r\n", 11322, 10957, 10957, "an empty range"},
+    };
+    for (const auto& c : cases) {
+        mean_flux_table table;
+        ASSERT_EQ(load(c.header + records, table), mean_flux_found) << c.what;
+        int first = 0, last = 0, last_observed = 0;
+        EXPECT_EQ(mean_flux_table_days(table, first, last, last_observed), mean_flux_found);
+        EXPECT_EQ(first, c.first) << c.what;
+        EXPECT_EQ(last, c.last) << c.what;
+        EXPECT_EQ(last_observed, c.last_observed) << c.what;
+        // The records start after the longer header line, for the file lookup too.
+        for (const int n : {10957, 11100, 11322})
+            EXPECT_TRUE(same_as_file(table, path(), n)) << c.what;
+        values v = untouched;
+        EXPECT_EQ(find_mean_flux(table, 31, 12, 1980, v.data()),
+                  c.first <= c.last ? mean_flux_found : mean_flux_out_of_range)
+            << c.what;
+    }
+}
+
+// The table built from a source gives, day by day, what the table loaded from meanflux-build's
+// file of the same source and options gives; a source it cannot build from, the build's result
+// and message.
+TEST_F(Table, BuiltFromASourceAsFromTheFileMeanfluxBuildWrites)
+{
+    const std::string gfz = test::test_data("gfz/Kp_ap_Ap_SN_F107_1979-1981.txt").string();
+    const std::string celestrak = test::test_data("celestrak/SW-All.csv").string();
+    scratch_dir archive;
+    for (int year = 1979; year <= 1981; ++year)
+        archive.add(test::real_year(year));
+    const std::string directory = archive.path().string();
+    const std::string missing = (archive / "none").string();
+    struct Case {
+        std::string source;
+        mean_flux_build_options options;
+        int result;
+        std::string message; // for a source without a table: its start
+    };
+    const Case cases[] = {
+        {gfz, {}, mean_flux_found, ""},
+        {directory, {1980, 1980, false}, mean_flux_found, ""},
+        {celestrak, {2020, 0, false}, mean_flux_found, ""},
+        {celestrak, {2023, 0, true}, mean_flux_found, ""},
+        {celestrak, {1958, 1960, true}, mean_flux_found, ""},
+        {gfz, {0, 0, true}, mean_flux_no_file, "meanflux-build: " + gfz + ": holds no predictions"},
+        {directory, {0, 0, true}, mean_flux_no_file, "meanflux-build: " + directory + ": holds"},
+        {gfz, {1949, 0, false}, mean_flux_year_missing, "meanflux-build: 1949: a combined file"},
+        {gfz, {1981, 1980, false}, mean_flux_year_missing, "meanflux-build: the first year is"},
+        {celestrak, {1957, 0, false}, mean_flux_year_missing, "meanflux-build: " + celestrak},
+        {missing, {}, mean_flux_no_file, "meanflux-build: " + missing + ": No such file"},
+    };
+    for (const Case& c : cases) {
+        const std::string what = c.source + " " + std::to_string(c.options.from_year) + " " +
+                                 std::to_string(c.options.to_year) +
+                                 (c.options.predictions ? " with predictions" : "");
+        mean_flux_table built;
+        std::string message = "old";
+        ASSERT_EQ(build_mean_flux_table(c.source.c_str(), c.options, built, &message), c.result)
+            << what << ": " << message;
+        int first = 0, last = 0, observed = 0;
+        if (c.result != mean_flux_found) {
+            EXPECT_TRUE(message.starts_with(c.message)) << what << ": " << message;
+            EXPECT_EQ(mean_flux_table_days(built, first, last, observed), mean_flux_no_file);
+            continue;
+        }
+        std::vector<std::string> args{"-o", path()};
+        for (const auto& [option, year] :
+             {std::pair{"--from", c.options.from_year}, std::pair{"--to", c.options.to_year}})
+            if (year != 0)
+                args.insert(args.end(), {option, std::to_string(year)});
+        if (c.options.predictions)
+            args.emplace_back("--predictions");
+        args.push_back(c.source);
+        const test::program_result r = test::run_command("meanflux-build", args, dir.path());
+        ASSERT_EQ(r.status, 0) << what << ": " << r.err;
+        EXPECT_EQ(message, r.err) << what;
+        mean_flux_table loaded;
+        ASSERT_EQ(load_mean_flux_table(path().c_str(), loaded), mean_flux_found) << what;
+        int file_first = 0, file_last = 0, file_observed = 0;
+        ASSERT_EQ(mean_flux_table_days(built, first, last, observed), mean_flux_found);
+        ASSERT_EQ(mean_flux_table_days(loaded, file_first, file_last, file_observed),
+                  mean_flux_found);
+        EXPECT_EQ(std::tuple(first, last, observed),
+                  std::tuple(file_first, file_last, file_observed))
+            << what;
+        EXPECT_EQ(observed < last, c.options.predictions && c.options.to_year == 0) << what;
+        for (int n = first - 1; n <= last + 1; ++n) {
+            const date_record date = civil_date(n);
+            const int day = static_cast<int>(date.day), month = static_cast<int>(date.month),
+                      year = static_cast<int>(date.year);
+            values from_built = untouched, from_file = untouched;
+            ASSERT_EQ(find_mean_flux(built, day, month, year, from_built.data()),
+                      find_mean_flux(loaded, day, month, year, from_file.data()))
+                << what << ", day " << n;
+            ASSERT_EQ(std::memcmp(from_built.data(), from_file.data(), sizeof from_file), 0)
+                << what << ", day " << n;
+        }
+    }
+}
+
 TEST_F(Table, EmptyTablesAndMoves)
 {
     values v = untouched;
     mean_flux_table empty;
     EXPECT_EQ(find_mean_flux(empty, 1, 1, 1980, v.data()), mean_flux_no_file);
+    int first = 1, last = 2, last_observed = 3;
+    EXPECT_EQ(mean_flux_table_days(empty, first, last, last_observed), mean_flux_no_file);
+    EXPECT_EQ(first + last + last_observed, 6) << "untouched";
 
     mean_flux_table loaded;
     ASSERT_EQ(load_mean_flux_table(test::real_years(1980, 1980).path.c_str(), loaded),

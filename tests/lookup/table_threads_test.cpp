@@ -1,6 +1,10 @@
 // Many threads looking days up in one table at once.  Built on its own, with nothing but the
-// installed library, so that the ThreadSanitizer build ("tsan" preset) builds and runs only this.
-#include <meanflux/meanflux.h>
+// lookup layer of the installed library, so that the ThreadSanitizer build ("tsan" preset) builds
+// and runs only this.
+#include <meanflux/calendar.h>
+#include <meanflux/lookup.h>
+#include <meanflux/space_weather.h>
+#include <meanflux/table.h>
 
 #include <gtest/gtest.h>
 

@@ -156,6 +156,14 @@ TEST(MarkDays, FilesThatCannotServe)
             EXPECT_EQ(r.year, 1981);
         }
     }
+    // A line of exactly 4096 characters is a day, the last one too, a CR at its end being the
+    // line end.
+    for (const char* end : {"", "\r"}) {
+        dir.write("1981.dat", day + longest + "\r\n" + longest + end);
+        EXPECT_EQ(mark_days_without_observation(dir.path().string(), days).problem.status,
+                  daily_status::read);
+    }
+
     // An endless input stops where the line rule gives it up.
     std::filesystem::remove(dir / "1981.dat");
     std::filesystem::create_symlink("/dev/zero", dir / "1981.dat");

@@ -188,6 +188,33 @@ TEST(Build, FromCelesTrakAsImportedWithoutPredictions)
     EXPECT_TRUE(r.out.substr(12, 49 * (365 * 3 + 1)) == first_years.substr(12));
 }
 
+TEST(Build, FromCelesTrakWithPredictionsAsImportedWithThem)
+{
+    // The 45 daily predictions, 19 March to 2 May 2024, as import --predictions writes them;
+    // the header adds the last observed day.
+    scratch_dir piped, out;
+    const program_result imported = run_command(
+        "meanflux-import", {"--predictions", "-d", piped.path().string(), celestrak.string()}, ".");
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    const program_result r = run_command(
+        "meanflux-build",
+        {"--predictions", "--from", "2023", "-o", "mf.dat", "--yearly", ".", celestrak.string()},
+        out.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err,
+              "meanflux-build: warning: " + celestrak.string() +
+                  ": the observations end on 2024-03-18 and the predictions on 2024-05-02; "
+                  "2023-10-05 is the last day whose averaging windows are complete, the means "
+                  "of the days after it are one-sided\n");
+    const std::string built = read_file(out / "mf.dat");
+    const std::string header = header_of(day_number(1, 1, 2023), day_number(2, 5, 2024));
+    const std::string observed = " " + std::to_string(day_number(18, 3, 2024)) + "\r\n";
+    EXPECT_EQ(built.substr(0, 18), header.substr(0, 10) + observed);
+    EXPECT_TRUE(built.substr(18) == per_year_pipeline(piped.path(), 2023, 2024).substr(12));
+    expect_same_yearly_files(out.path(), piped.path(), 2023, 2024);
+    EXPECT_EQ(read_file(out / "2024_m.dat").size(), 123u * 49u);
+}
+
 TEST(Build, TheYearsAskedForAndStandardOutput)
 {
     scratch_dir source, piped, out;
@@ -307,6 +334,23 @@ TEST(Build, ShortAndEmptyFilesAsTheYearlyRunTakesThem)
                   ": no lines; nothing written\n");
     EXPECT_FALSE(fs::exists(out / "new.dat"));
 
+    // An empty 1979.dat is data the user gave: the build takes it as the run of 1980 does.  A
+    // 2101.dat without 2100.dat stands in the way of no year computed.
+    scratch_dir empty_first, piped_empty;
+    for (const scratch_dir* d : {&empty_first, &piped_empty}) {
+        add_archive_years(*d, 1980, 1981);
+        d->write("1979.dat", "");
+    }
+    empty_first.write("2101.dat", "");
+    r = run_command("meanflux-build", {"--from", "1980", empty_first.path().string()}, out.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(
+        r.err.starts_with("meanflux-build: warning: " + (empty_first / "1979.dat").string() +
+                          ": 0 lines for the 365 days of 1979\n"))
+        << r.err;
+    EXPECT_TRUE(read_file(out / "mean_flux.dat") ==
+                per_year_pipeline(piped_empty.path(), 1980, 1981));
+
     // An empty year before: a file that exists is data the user gave, taken as the run takes it.
     source.write("1981.dat", read_file(real_year(1981)));
     piped.write("1981.dat", read_file(real_year(1981)));
@@ -367,7 +411,7 @@ TEST(Build, Refusals)
         std::string message; // the first line of standard error
     };
     const std::string usage = "usage: meanflux-build [-o FILE|-] [--yearly DIR] [--from YEAR] "
-                              "[--to YEAR] SOURCE\n";
+                              "[--to YEAR] [--predictions] SOURCE\n";
     const Case cases[] = {
         {{}, 2, "meanflux-build: one SOURCE is needed"},
         {{dir, dir}, 2, "meanflux-build: one SOURCE is needed"},
@@ -389,6 +433,10 @@ TEST(Build, Refusals)
         {{(source / "none").string()},
          2,
          "meanflux-build: " + (source / "none").string() + ": No such file or directory"},
+        {{"--predictions", dir}, 2, "meanflux-build: " + dir + ": holds no predictions"},
+        {{"--predictions", gfz_1979_1981.string()},
+         2,
+         "meanflux-build: " + gfz_1979_1981.string() + ": holds no predictions"},
         {{(files / "neither.txt").string()},
          2,
          "meanflux-build: " + (files / "neither.txt").string() + ": neither a GFZ Potsdam"},
@@ -410,14 +458,16 @@ TEST(Build, Refusals)
         // An output that is an input or another output: refused before anything is written.
         {{"-o", good, good},
          2,
-         "meanflux-build: " + good + ": the same file as the input " + good + "\n"},
+         "meanflux-build: " + good + ": the same file as the input " + good +
+             "; nothing written\n"},
         {{"-o", (source / "1981.dat").string(), dir},
          2,
          "meanflux-build: " + (source / "1981.dat").string() + ": the same file as the input " +
-             (source / "1981.dat").string() + "\n"},
+             (source / "1981.dat").string() + "; nothing written\n"},
         {{"--from", "1980", "--to", "1981", "--yearly", "y", "-o", "y/1980_m.dat", dir},
          2,
-         "meanflux-build: y/1980_m.dat: the same file as the output y/1980_m.dat\n"},
+         "meanflux-build: y/1980_m.dat: the same file as the output y/1980_m.dat; nothing "
+         "written\n"},
         {{"--from", "1979", dir},
          1,
          "meanflux-build: " + dir +

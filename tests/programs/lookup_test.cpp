@@ -66,12 +66,27 @@ TEST_F(LookupCommand, TellsApartTheWaysADayIsNotThere)
               "187"
               " 10"
               "  nan  nan  nan  nan\r\n");
+    // The last record cut 30 bytes into it; a flux field that holds no number.
+    dir.write("cut.dat", "1095711322\r\n" + records.substr(0, records.size() - 49 + 30));
+    std::string garbled = "1095711322\r\n" + records;
+    garbled.replace(12 + 49 * 2 + 32, 5, "  abc");
+    dir.write("garbled.dat", garbled);
     struct Case {
         std::vector<std::string> args;
         int status;
         std::string out_rows, err;
     };
     const Case cases[] = {
+        {{"-f", "cut.dat", "1980-12-31"},
+         1,
+         "",
+         "meanflux-lookup: 1980-12-31: the record of that day in cut.dat is cut short\n"},
+        {{"-f", "garbled.dat", "1980-01-02..1980-01-03"},
+         1,
+         "1980-01-02  4.3  3.0  2.0  2.3  3.3  2.0  1.0  2.0    20.0   12      206.7      199.9  "
+         "   205.7     205.0\n",
+         "meanflux-lookup: 1980-01-03: the record of that day in garbled.dat holds a field "
+         "without a number\n"},
         {{"1979-12-31", "1980-01-02"},
          1,
          "1980-01-02  4.3  3.0  2.0  2.3  3.3  2.0  1.0  2.0    20.0   12      206.7      199.9  "

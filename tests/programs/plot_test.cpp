@@ -172,6 +172,30 @@ TEST(Plot, DaysWithoutObservationFromTheDailyIndexFiles)
     const drawn_chart plain = draw(dir.path(), {}, "1950_m.dat");
     EXPECT_EQ(count(plain.svg, "<circle"), 0u);
     EXPECT_EQ(plain.svg.find("without observation"), std::string::npos);
+
+    // Days that the daily index file has no line for are unknown: drawn, not marked, counted
+    // apart and named in a warning.
+    struct Case {
+        std::size_t lines, marked, unknown;
+    };
+    for (const Case& k : {Case{0, 0, 365}, Case{10, 1, 355}}) {
+        dir.write("1950.dat", daily.substr(0, k.lines * 72));
+        const program_result r =
+            run_command("meanflux-plot", {"-d", ".", "-o", "short.svg", "1950_m.dat"}, dir.path());
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err,
+                  "meanflux-plot: warning: ./1950.dat: no line for " + std::to_string(k.unknown) +
+                      " of the days drawn: whether they were observed is unknown, they are not "
+                      "marked\n");
+        const std::string svg = read_file(dir / "short.svg");
+        EXPECT_EQ(count(svg, "<circle cx="), k.marked + (k.marked > 0 ? 1 : 0)) << k.lines;
+        EXPECT_NE(svg.find("have no line for " + std::to_string(k.unknown) +
+                           " days drawn, whose observation is unknown and not marked; of the "
+                           "others they show " +
+                           (k.marked == 0 ? "no day" : "1 day") + " without observation"),
+                  std::string::npos)
+            << k.lines;
+    }
 }
 
 TEST(Plot, SixtyEightYearsInOneChart)

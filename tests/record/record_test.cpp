@@ -157,6 +157,7 @@ TEST(CombinedHeader, WrittenInFiveDigitsAndReadBack)
     struct Case {
         int first, last;
         const char* line;
+        int observed = -1;
     };
     // Blanks before a number of fewer than five digits would be skipped by the scan, which would
     // then take the first digit of the second number.
@@ -165,16 +166,21 @@ TEST(CombinedHeader, WrittenInFiveDigitsAndReadBack)
         {0, 365, "0000000365\r\n"},
         {9496, 10226, "0949610226\r\n"},
         {0, 99999, "0000099999\r\n"},
+        // Predicted days after the last observed one; a last observed day that is the last day
+        // or none given keeps the header of a file without predictions.
+        {2922, 27919, "0292227919 27874\r\n", 27874},
+        {0, 365, "0000000365 00000\r\n", 0},
+        {2922, 27919, "0292227919\r\n", 27919},
     };
     for (const auto& c : cases) {
-        const std::string line = combined_header_line(c.first, c.last);
+        const std::string line = combined_header_line(c.first, c.last, c.observed);
         EXPECT_EQ(line, c.line);
-        EXPECT_EQ(line.size(), combined_header_bytes);
         combined_header header{};
         ASSERT_TRUE(parse_combined_header(line + "record", header)) << c.line;
         EXPECT_EQ(header.first, c.first);
         EXPECT_EQ(header.last, c.last);
-        EXPECT_EQ(header.data_start, 12);
+        EXPECT_EQ(header.last_observed, c.observed < 0 ? c.last : c.observed);
+        EXPECT_EQ(header.data_start, static_cast<std::int64_t>(line.size()));
     }
 }
 

@@ -322,6 +322,14 @@ TEST(CelesTrakFile, RefusalsNameTheLine)
         {file_of({d1, d2 + std::string(4096, ' ')}), 3, "longer than 4096 characters"},
         {"DATE,BSRN\n" + d1 + "\n", 1, "the header row has no column ND"},
         {"\n\n" + file_of({d1, with(d2, "C9", "x")}), 5, "C9 is not a whole number: 'x'"},
+        {file_of({d1, with(d2, "F10.7_DATA_TYPE", "PRD"), d3}),
+         4,
+         "day 2001-01-03 is observed (OBS) but follows a daily prediction (PRD): predictions come "
+         "after the last observed day"},
+        {file_of({with(d1, "F10.7_DATA_TYPE", "PRD"), with(d2, "F10.7_DATA_TYPE", "INT")}),
+         3,
+         "day 2001-01-02 is interpolated (INT) but follows a daily prediction (PRD): predictions "
+         "come after the last observed day"},
     };
     for (const auto& c : cases) {
         source_days source;
