@@ -178,7 +178,7 @@ void BM_BuildYearsOfTheArchive(benchmark::State& state)
     std::vector<year_job> jobs;
     std::size_t at = 0;
     for (int y = 1950; y <= 2018; ++y) {
-        const std::size_t room = static_cast<std::size_t>(archive.view().lines_of(y)) * 49;
+        const std::size_t room = static_cast<std::size_t>(archive.view().line_count(y)) * 49;
         jobs.push_back({y, std::span<char>(records.data() + at, room), {}});
         at += room;
     }

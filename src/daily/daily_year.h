@@ -43,7 +43,7 @@ struct daily_years {
                                                              : nullptr;
     }
     // Lines of the file of `year`: 0 for a year outside the files.
-    int lines_of(int year) const noexcept
+    int line_count(int year) const noexcept
     {
         const daily_year* file = of(year);
         return file != nullptr ? file->lines : 0;

@@ -92,7 +92,7 @@ year_run run_year(int y, std::string_view input, const std::string& output, std:
                              problem.daily.error_number == ENOENT;
         return {missing ? exit_not_there : exit_usage_or_file, 0};
     }
-    if (years.view().lines_of(y) == 0) {
+    if (years.view().line_count(y) == 0) {
         std::fprintf(
             err, "%s: %s: no lines; %s not written\n", program, inputs[1].c_str(), output.c_str());
         return {exit_not_there, 0};
@@ -100,7 +100,7 @@ year_run run_year(int y, std::string_view input, const std::string& output, std:
     // A file with fewer lines than its year has days lacks the days after its last line; the
     // run goes on without them, but the user is told.
     for (int year = y - 1; year <= y + 1; ++year)
-        if (const int lines = years.view().lines_of(year); lines != days_in_year(year))
+        if (const int lines = years.view().line_count(year); lines != days_in_year(year))
             warn_line_count(err, program, inputs[year - y + 1], lines, year);
 
     static run_data run; // the run's one computation: kept off the stack

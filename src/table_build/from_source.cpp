@@ -74,7 +74,7 @@ build_status choose_years(const build_request& o, const source_years& years, std
     // The source's data end with its last day: an empty file after it adds none.
     int last_with_days = 0;
     for (int year = years.first_held(); year <= years.last_held(); ++year)
-        if (years.view().lines_of(year) > 0)
+        if (years.view().line_count(year) > 0)
             last_with_days = year;
     if (last_with_days == 0) {
         std::fprintf(err, "%s: %s: no day of the years asked for\n", build_program, o.source);
@@ -103,7 +103,7 @@ build_status choose_years(const build_request& o, const source_years& years, std
 
     for (int year = r.from; year <= r.to; ++year) {
         const std::string name = file_of_year(o.source, years, year);
-        const int lines = years.view().lines_of(year);
+        const int lines = years.view().line_count(year);
         if (lines == 0) {
             std::fprintf(err, "%s: %s: no lines; nothing written\n", build_program, name.c_str());
             return build_status::not_there;
@@ -134,7 +134,7 @@ void warn(const build_request& o, const source_years& years, const year_range& r
     // nature: the warning about where the data end says what that means for it.
     if (years.format == source_format::yearly_files)
         for (int year = r.from - 1; year <= r.to + 1; ++year) {
-            const int lines = files.lines_of(year);
+            const int lines = files.line_count(year);
             if (years.holds(year) && year < r.last_of_source && lines != days_in_year(year))
                 warn_line_count(err, build_program, daily_file_path(o.source, year), lines, year);
         }
@@ -142,10 +142,10 @@ void warn(const build_request& o, const source_years& years, const year_range& r
         // The last day of data that the windows of the last year reach: in the year after it
         // when the source goes on into that year.
         const auto last_line_of = [&](int year) {
-            return day_number(1, 1, year) + files.lines_of(year) - 1;
+            return day_number(1, 1, year) + files.line_count(year) - 1;
         };
         const int last_data =
-            files.lines_of(r.to + 1) > 0 ? last_line_of(r.to + 1) : last_line_of(r.to);
+            files.line_count(r.to + 1) > 0 ? last_line_of(r.to + 1) : last_line_of(r.to);
         if (last_data - window_reach < last_line_of(r.to) && years.predicted_from > 0 &&
             years.predicted_from <= last_data)
             std::fprintf(err,

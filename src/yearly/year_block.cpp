@@ -20,7 +20,7 @@ void compute_year_block(const daily_years& files, int from, int to, int combined
             block.combined_at = block.size;
             block.size += predicted_header_bytes;
         }
-        rooms.push_back(static_cast<std::size_t>(files.lines_of(year)) *
+        rooms.push_back(static_cast<std::size_t>(files.line_count(year)) *
                         static_cast<std::size_t>(record_bytes(day_number(1, 1, year))));
         block.size += rooms.back();
     }

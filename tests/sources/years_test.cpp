@@ -32,8 +32,8 @@ TEST(SourceYears, ADirectoryWhereEveryYearMustBeThere)
     EXPECT_EQ(years.format, source_format::yearly_files);
     EXPECT_EQ(years.first_held(), 1979);
     EXPECT_EQ(years.last_held(), 1981);
-    EXPECT_EQ(years.view().lines_of(1980), 366);
-    EXPECT_EQ(years.view().lines_of(1982), 0);
+    EXPECT_EQ(years.view().line_count(1980), 366);
+    EXPECT_EQ(years.view().line_count(1982), 0);
 
     ASSERT_EQ(
         read_directory_years(
@@ -153,7 +153,7 @@ TEST(SourceYears, PublishedFilesAsImportWritesTheirYears)
     EXPECT_EQ(years.first_held(), 1980);
     EXPECT_EQ(years.last_held(), 1980);
     EXPECT_TRUE(years.goes_on);
-    EXPECT_EQ(years.view().lines_of(1980), 366);
+    EXPECT_EQ(years.view().line_count(1980), 366);
     ASSERT_EQ(
         read_source_years(gfz.c_str(), {1949, 2100}, {}, missing_years::end_data, years, problem),
         source_status::read);
@@ -169,7 +169,7 @@ TEST(SourceYears, PublishedFilesAsImportWritesTheirYears)
                                 years,
                                 problem),
               source_status::read);
-    ASSERT_EQ(years.view().lines_of(1957), 365);
+    ASSERT_EQ(years.view().line_count(1957), 365);
     EXPECT_EQ(years.files[0].flux_qual[272], MISSING_FLUX) << "30 September 1957";
     EXPECT_NE(years.files[0].flux_qual[273], MISSING_FLUX) << "1 October 1957";
 
