@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -125,6 +126,71 @@ TEST(EveryCommand, HasAManualPageMadeFromItsHelp)
     }
 }
 
+// The words bash offers for a command line whose last word is being completed, one a line, in
+// the order given; the words are completed in `dir`, with the command's completion file loaded.
+std::set<std::string> completed(const std::string& name, const std::vector<std::string>& words,
+                                const fs::path& dir)
+{
+    std::string script = "source \"$0\" && COMP_WORDS=(" + name;
+    for (const std::string& word : words)
+        script += " '" + word + "'";
+    script += ") && COMP_CWORD=" + std::to_string(words.size()) +
+              " && $(complete -p " + name + " | sed 's/.*-F \\([^ ]*\\) .*/\\1/')" +
+              " && printf '%s\\n' \"${COMPREPLY[@]}\"";
+    const std::string file = (fs::path(MEANFLUX_COMPLETIONS_DIR) / name).string();
+    const program_result r = run_program("/bin/bash", {"-c", script, file}, dir, "");
+    EXPECT_EQ(r.status, 0) << name << " " << r.err;
+    EXPECT_EQ(r.err, "") << name;
+    std::set<std::string> offered;
+    std::stringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty())
+            offered.insert(line);
+    return offered;
+}
+
+TEST(EveryCommand, HasABashCompletionOfItsOptionsAndTheirArguments)
+{
+    scratch_dir dir;
+    fs::create_directory(dir / "sub");
+    std::ofstream(dir / "a.dat") << "x";
+    const std::set<std::string> files{"a.dat", "sub"}, dirs{"sub"}, nothing{};
+    for (const std::string& name : commands()) {
+        const fs::path file = fs::path(MEANFLUX_COMPLETIONS_DIR) / name;
+        const program_result syntax = run_program("/bin/bash", {"-n", file.string()}, dir.path(), "");
+        EXPECT_EQ(syntax.status, 0) << name << " " << syntax.err;
+        // "--" completes to the long options of the help's option list, no more, no fewer.
+        const std::string help = run_command(name, {"--help"}, dir.path()).out;
+        const std::size_t options = help.find("\noptions:\n");
+        ASSERT_NE(options, std::string::npos) << name;
+        const std::string list = help.substr(options, help.find("\n\n", options) - options);
+        EXPECT_EQ(completed(name, {"--"}, dir.path()), long_options(list)) << name;
+    }
+    // An option's argument: directory names for a directory, file names for a file, nothing
+    // for a year or a date; the operands likewise.
+    const struct {
+        const char* command;
+        std::vector<std::string> words;
+        std::set<std::string> offered;
+    } cases[] = {
+        {"meanflux", {"-C", ""}, dirs},
+        {"meanflux", {"--directory", "=", ""}, dirs},
+        {"meanflux", {""}, nothing},
+        {"meanflux-build", {"-o", ""}, files},
+        {"meanflux-build", {"--yearly", "s"}, dirs},
+        {"meanflux-build", {"--from", ""}, nothing},
+        {"meanflux-build", {"--", ""}, files},
+        {"meanflux-combine", {"-o", "x.dat", ""}, files},
+        {"meanflux-import", {"--to", ""}, nothing},
+        {"meanflux-lookup", {"--file", "a"}, {"a.dat"}},
+        {"meanflux-lookup", {"1980-01-01", ""}, nothing},
+        {"meanflux-plot", {"-d", ""}, dirs},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(completed(c.command, c.words, dir.path()), c.offered)
+            << c.command << " " << c.words.front();
+}
+
 TEST(EveryCommand, IsInstalledWithItsManualPageAndTheLicence)
 {
     scratch_dir prefix;
@@ -138,6 +204,9 @@ TEST(EveryCommand, IsInstalledWithItsManualPageAndTheLicence)
         EXPECT_TRUE(fs::is_regular_file(prefix / "bin" / name)) << name;
         const fs::path page = prefix / "share/man/man1" / (name + ".1");
         EXPECT_EQ(read_file(page), read_file(fs::path(MEANFLUX_MAN_DIR) / (name + ".1"))) << page;
+        const fs::path completion = prefix / "share/bash-completion/completions" / name;
+        EXPECT_EQ(read_file(completion), read_file(fs::path(MEANFLUX_COMPLETIONS_DIR) / name))
+            << completion;
     }
     for (const char* document : {"LICENSE", "README.md", "CHANGELOG.md"})
         EXPECT_EQ(read_file(prefix / "share/doc/meanflux" / document),
