@@ -13,6 +13,9 @@
 #                     indented under the text
 #                              (a blank line)
 #   exit status: what each status means, possibly over several lines
+# With -DEXAMPLES=<file>, the page ends with an EXAMPLES section made from that file: paragraphs
+# of text separated by blank lines, and command lines indented by four spaces ("    $ meanflux
+# ..."), shown as typed.
 # A line "word:" alone after a blank line begins a section of that name.  The NAME line of the page is the
 # description's first sentence, up to its first colon or full stop.
 cmake_minimum_required(VERSION 3.25)
@@ -199,8 +202,57 @@ if(DEFINED SEE_ALSO)
         endif()
         string(APPEND see_also ".BR ${other} (1)")
     endforeach()
+    # The library's page.
+    string(APPEND see_also ",\n.BR meanflux (3)")
     if(NOT see_also STREQUAL "")
         set(see_also ".SH SEE ALSO\n${see_also}\n")
+    endif()
+endif()
+
+set(examples "")
+if(DEFINED EXAMPLES AND NOT EXAMPLES STREQUAL "")
+    file(READ "${EXAMPLES}" text)
+    set(examples ".SH EXAMPLES\n")
+    set(in_example OFF)
+    set(new_paragraph ON)
+    # (Line by line through the text: a CMake list would take brackets in it apart.)
+    while(NOT text STREQUAL "")
+        string(FIND "${text}" "\n" end)
+        if(end EQUAL -1)
+            set(line "${text}")
+            set(text "")
+        else()
+            string(SUBSTRING "${text}" 0 ${end} line)
+            math(EXPR next "${end} + 1")
+            string(SUBSTRING "${text}" ${next} -1 text)
+        endif()
+        if(line MATCHES "^    (.*)$")
+            roff_text("${CMAKE_MATCH_1}" shown)
+            if(NOT in_example)
+                string(APPEND examples ".PP\n.RS 4\n.EX\n")
+                set(in_example ON)
+            endif()
+            string(APPEND examples "${shown}\n")
+            continue()
+        endif()
+        if(in_example)
+            string(APPEND examples ".EE\n.RE\n")
+            set(in_example OFF)
+        endif()
+        string(STRIP "${line}" stripped)
+        if(stripped STREQUAL "")
+            set(new_paragraph ON)
+        else()
+            roff_text("${stripped}" shown)
+            if(new_paragraph)
+                string(APPEND examples ".PP\n")
+                set(new_paragraph OFF)
+            endif()
+            string(APPEND examples "${shown}\n")
+        endif()
+    endwhile()
+    if(in_example)
+        string(APPEND examples ".EE\n.RE\n")
     endif()
 endif()
 
@@ -210,4 +262,5 @@ file(WRITE "${OUTPUT}"
     ".SH NAME\n${name} \\- ${summary}\n"
     ".SH SYNOPSIS\n${synopsis}"
     "${body}"
+    "${examples}"
     "${see_also}")

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -108,7 +109,8 @@ TEST(EveryCommand, HasAManualPageMadeFromItsHelp)
                   std::string::npos)
             << name;
         EXPECT_NE(text.find("\n.SH NAME\n" + roff(name) + " \\- "), std::string::npos) << name;
-        for (const char* section : {"SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS"})
+        for (const char* section :
+             {"SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS", "EXAMPLES"})
             EXPECT_NE(text.find("\n.SH " + std::string(section) + "\n"), std::string::npos)
                 << name << " " << section;
 
@@ -124,6 +126,41 @@ TEST(EveryCommand, HasAManualPageMadeFromItsHelp)
         EXPECT_EQ(groff.status, 0) << name;
         EXPECT_EQ(groff.err, "") << name;
     }
+}
+
+TEST(TheLibrary, HasAManualPageOfEveryPublicFunction)
+{
+    const fs::path page = fs::path(MEANFLUX_MAN_DIR) / "meanflux.3";
+    const std::string text = read_file(page);
+    EXPECT_NE(text.find("\n.TH MEANFLUX 3 \"\" \"meanflux " + std::string(meanflux_version) + "\""),
+              std::string::npos);
+    for (const char* section : {"SYNOPSIS", "DESCRIPTION", "RETURN VALUE", "EXAMPLES"})
+        EXPECT_NE(text.find("\n.SH " + std::string(section) + "\n"), std::string::npos) << section;
+    // Every function a public header declares (a line that begins with its type and ends its
+    // name with a parenthesis) is named in bold in the synopsis and in the text.
+    const std::regex declaration(
+        R"(^(\[\[nodiscard\]\] )?[A-Za-z_][\w:<>,&* ]*[ *&](\w+)\()");
+    int functions = 0;
+    for (const auto& header : fs::directory_iterator(fs::path(MEANFLUX_SOURCE_DIR) / "include/meanflux")) {
+        if (header.path().extension() != ".h")
+            continue;
+        std::stringstream lines(read_file(header.path()));
+        for (std::string line; std::getline(lines, line);) {
+            std::smatch match;
+            if (!std::regex_search(line, match, declaration))
+                continue;
+            ++functions;
+            const std::string name = match[2];
+            EXPECT_NE(text.find(name + "("), std::string::npos) << name << " in the synopsis";
+            EXPECT_NE(text.find("\\fB" + name + "\\fP()"), std::string::npos) << name << " described";
+        }
+    }
+    EXPECT_GE(functions, 20);
+    scratch_dir dir;
+    const program_result groff =
+        run_program("/usr/bin/groff", {"-man", "-ww", "-z", page.string()}, dir.path(), "");
+    EXPECT_EQ(groff.status, 0);
+    EXPECT_EQ(groff.err, "");
 }
 
 // The words bash offers for a command line whose last word is being completed, one a line, in
@@ -208,6 +245,8 @@ TEST(EveryCommand, IsInstalledWithItsManualPageAndTheLicence)
         EXPECT_EQ(read_file(completion), read_file(fs::path(MEANFLUX_COMPLETIONS_DIR) / name))
             << completion;
     }
+    EXPECT_EQ(read_file(prefix / "share/man/man3/meanflux.3"),
+              read_file(fs::path(MEANFLUX_MAN_DIR) / "meanflux.3"));
     for (const char* document : {"LICENSE", "README.md", "CHANGELOG.md"})
         EXPECT_EQ(read_file(prefix / "share/doc/meanflux" / document),
                   read_file(fs::path(MEANFLUX_SOURCE_DIR) / document))
