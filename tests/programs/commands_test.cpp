@@ -138,10 +138,10 @@ TEST(TheLibrary, HasAManualPageOfEveryPublicFunction)
         EXPECT_NE(text.find("\n.SH " + std::string(section) + "\n"), std::string::npos) << section;
     // Every function a public header declares (a line that begins with its type and ends its
     // name with a parenthesis) is named in bold in the synopsis and in the text.
-    const std::regex declaration(
-        R"(^(\[\[nodiscard\]\] )?[A-Za-z_][\w:<>,&* ]*[ *&](\w+)\()");
+    const std::regex declaration(R"(^(\[\[nodiscard\]\] )?[A-Za-z_][\w:<>,&* ]*[ *&](\w+)\()");
     int functions = 0;
-    for (const auto& header : fs::directory_iterator(fs::path(MEANFLUX_SOURCE_DIR) / "include/meanflux")) {
+    for (const auto& header :
+         fs::directory_iterator(fs::path(MEANFLUX_SOURCE_DIR) / "include/meanflux")) {
         if (header.path().extension() != ".h")
             continue;
         std::stringstream lines(read_file(header.path()));
@@ -152,7 +152,8 @@ TEST(TheLibrary, HasAManualPageOfEveryPublicFunction)
             ++functions;
             const std::string name = match[2];
             EXPECT_NE(text.find(name + "("), std::string::npos) << name << " in the synopsis";
-            EXPECT_NE(text.find("\\fB" + name + "\\fP()"), std::string::npos) << name << " described";
+            EXPECT_NE(text.find("\\fB" + name + "\\fP()"), std::string::npos)
+                << name << " described";
         }
     }
     EXPECT_GE(functions, 20);
@@ -163,17 +164,16 @@ TEST(TheLibrary, HasAManualPageOfEveryPublicFunction)
     EXPECT_EQ(groff.err, "");
 }
 
-// The words bash offers for a command line whose last word is being completed, one a line, in
-// the order given; the words are completed in `dir`, with the command's completion file loaded.
+// What bash offers for the last of `words` typed after the command `name`, in `dir`, with the
+// command's completion file loaded.
 std::set<std::string> completed(const std::string& name, const std::vector<std::string>& words,
                                 const fs::path& dir)
 {
     std::string script = "source \"$0\" && COMP_WORDS=(" + name;
     for (const std::string& word : words)
         script += " '" + word + "'";
-    script += ") && COMP_CWORD=" + std::to_string(words.size()) +
-              " && $(complete -p " + name + " | sed 's/.*-F \\([^ ]*\\) .*/\\1/')" +
-              " && printf '%s\\n' \"${COMPREPLY[@]}\"";
+    script += ") && COMP_CWORD=" + std::to_string(words.size()) + " && $(complete -p " + name +
+              " | sed 's/.*-F \\([^ ]*\\) .*/\\1/')" + " && printf '%s\\n' \"${COMPREPLY[@]}\"";
     const std::string file = (fs::path(MEANFLUX_COMPLETIONS_DIR) / name).string();
     const program_result r = run_program("/bin/bash", {"-c", script, file}, dir, "");
     EXPECT_EQ(r.status, 0) << name << " " << r.err;
@@ -194,7 +194,8 @@ TEST(EveryCommand, HasABashCompletionOfItsOptionsAndTheirArguments)
     const std::set<std::string> files{"a.dat", "sub"}, dirs{"sub"}, nothing{};
     for (const std::string& name : commands()) {
         const fs::path file = fs::path(MEANFLUX_COMPLETIONS_DIR) / name;
-        const program_result syntax = run_program("/bin/bash", {"-n", file.string()}, dir.path(), "");
+        const program_result syntax =
+            run_program("/bin/bash", {"-n", file.string()}, dir.path(), "");
         EXPECT_EQ(syntax.status, 0) << name << " " << syntax.err;
         // "--" completes to the long options of the help's option list, no more, no fewer.
         const std::string help = run_command(name, {"--help"}, dir.path()).out;
