@@ -2,7 +2,9 @@
 # puts them where Debian has them.
 #   - The Python package goes from lib/python3.X/site-packages, the site directory of a plain
 #     prefix, to lib/python3/dist-packages, where Debian's python3 looks for it.
-#   - The licence is also the package's copyright file, share/doc/meanflux/copyright.
+#   - The licence is also the package's copyright file, share/doc/meanflux/copyright; the
+#     changes are its changelog.gz.
+#   - The manual pages are compressed with gzip, as man reads them in Debian.
 if(NOT CPACK_TEMPORARY_INSTALL_DIRECTORY OR NOT CPACK_GENERATOR STREQUAL "DEB")
     return()
 endif()
@@ -19,3 +21,18 @@ set(doc "${root}/share/doc/meanflux")
 if(EXISTS "${doc}/LICENSE")
     file(COPY_FILE "${doc}/LICENSE" "${doc}/copyright")
 endif()
+
+# A file replaced by its gzip-compressed copy `compressed`.
+function(gzip_file plain compressed)
+    file(ARCHIVE_CREATE OUTPUT "${compressed}" PATHS "${plain}" FORMAT raw COMPRESSION GZip
+        COMPRESSION_LEVEL 9)
+    file(REMOVE "${plain}")
+endfunction()
+
+if(EXISTS "${doc}/CHANGELOG.md")
+    gzip_file("${doc}/CHANGELOG.md" "${doc}/changelog.gz")
+endif()
+file(GLOB pages "${root}/share/man/man[1-9]/*.[1-9]")
+foreach(page IN LISTS pages)
+    gzip_file("${page}" "${page}.gz")
+endforeach()
