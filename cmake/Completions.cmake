@@ -25,6 +25,7 @@ function(meanflux_completions)
             COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}> -DNAME=${name}
                 -DOUTPUT=${file} -P ${PROJECT_SOURCE_DIR}/cmake/completion.cmake
             DEPENDS ${target} ${PROJECT_SOURCE_DIR}/cmake/completion.cmake
+                ${PROJECT_SOURCE_DIR}/cmake/help_text.cmake
             COMMENT "Bash completion of ${name}"
             VERBATIM)
         list(APPEND files ${file})

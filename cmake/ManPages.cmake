@@ -37,7 +37,8 @@ function(meanflux_man_pages)
                 -DVERSION=${PROJECT_VERSION} -DSEE_ALSO=${see_also} -DOUTPUT=${page}
                 -DEXAMPLES=${examples}
                 -P ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
-            DEPENDS ${target} ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake ${examples}
+            DEPENDS ${target} ${PROJECT_SOURCE_DIR}/cmake/man_page.cmake
+                ${PROJECT_SOURCE_DIR}/cmake/help_text.cmake ${examples}
             COMMENT "Manual page of ${name}"
             VERBATIM)
         list(APPEND pages ${page})

@@ -8,6 +8,7 @@
 # operands.  An argument or operand named DIR completes directory names; one named FILE, SOURCE
 # or OUTPUT (OUTPUT.svg, ...) completes file names; any other (YEAR, a date) completes nothing.
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/help_text.cmake)
 
 foreach(required PROGRAM NAME OUTPUT)
     if(NOT DEFINED ${required})
@@ -15,12 +16,7 @@ foreach(required PROGRAM NAME OUTPUT)
     endif()
 endforeach()
 
-execute_process(COMMAND "${PROGRAM}" --help
-    OUTPUT_VARIABLE help
-    RESULT_VARIABLE status)
-if(NOT status EQUAL 0 OR help STREQUAL "")
-    message(FATAL_ERROR "completion.cmake: ${PROGRAM} --help failed (${status})")
-endif()
+read_help(completion.cmake help)
 
 # What an argument named `argument` completes: dirs, files or nothing.
 function(argument_kind argument out_var)
@@ -41,18 +37,9 @@ set(cases_files "")
 set(cases_none "")
 set(usage "")
 set(state usage)
-# (Line by line through the text: a CMake list would take the brackets of the usage apart.)
 set(rest "${help}")
 while(NOT rest STREQUAL "")
-    string(FIND "${rest}" "\n" end)
-    if(end EQUAL -1)
-        set(line "${rest}")
-        set(rest "")
-    else()
-        string(SUBSTRING "${rest}" 0 ${end} line)
-        math(EXPR next "${end} + 1")
-        string(SUBSTRING "${rest}" ${next} -1 rest)
-    endif()
+    next_line(rest line)
     if(state STREQUAL "usage")
         if(line STREQUAL "")
             set(state text)

@@ -19,6 +19,7 @@
 # A line "word:" alone after a blank line begins a section of that name.  The NAME line of the page is the
 # description's first sentence, up to its first colon or full stop.
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/help_text.cmake)
 
 foreach(required PROGRAM NAME VERSION OUTPUT)
     if(NOT DEFINED ${required})
@@ -26,12 +27,7 @@ foreach(required PROGRAM NAME VERSION OUTPUT)
     endif()
 endforeach()
 
-execute_process(COMMAND "${PROGRAM}" --help
-    OUTPUT_VARIABLE help
-    RESULT_VARIABLE status)
-if(NOT status EQUAL 0 OR help STREQUAL "")
-    message(FATAL_ERROR "man_page.cmake: ${PROGRAM} --help failed (${status})")
-endif()
+read_help(man_page.cmake help)
 
 # Text as roff shows it: a backslash is \e, a dash is \- (so that options and command names can
 # be copied from the page and searched for), and a line may not begin with a control character.
@@ -56,15 +52,7 @@ set(first_paragraph_done OFF)
 
 set(rest "${help}")
 while(NOT rest STREQUAL "")
-    string(FIND "${rest}" "\n" end)
-    if(end EQUAL -1)
-        set(line "${rest}")
-        set(rest "")
-    else()
-        string(SUBSTRING "${rest}" 0 ${end} line)
-        math(EXPR next "${end} + 1")
-        string(SUBSTRING "${rest}" ${next} -1 rest)
-    endif()
+    next_line(rest line)
     string(STRIP "${line}" stripped)
     roff_text("${stripped}" text)
     set(after_blank ${previous_blank})
@@ -215,17 +203,8 @@ if(DEFINED EXAMPLES AND NOT EXAMPLES STREQUAL "")
     set(examples ".SH EXAMPLES\n")
     set(in_example OFF)
     set(new_paragraph ON)
-    # (Line by line through the text: a CMake list would take brackets in it apart.)
     while(NOT text STREQUAL "")
-        string(FIND "${text}" "\n" end)
-        if(end EQUAL -1)
-            set(line "${text}")
-            set(text "")
-        else()
-            string(SUBSTRING "${text}" 0 ${end} line)
-            math(EXPR next "${end} + 1")
-            string(SUBSTRING "${text}" ${next} -1 text)
-        endif()
+        next_line(text line)
         if(line MATCHES "^    (.*)$")
             roff_text("${CMAKE_MATCH_1}" shown)
             if(NOT in_example)
