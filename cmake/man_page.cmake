@@ -13,9 +13,13 @@
 #                     indented under the text
 #                              (a blank line)
 #   exit status: what each status means, possibly over several lines
+# With -DEXAMPLES=<file>, the page ends with an EXAMPLES section made from that file: paragraphs
+# of text separated by blank lines, and command lines indented by four spaces ("    $ meanflux
+# ..."), shown as typed.
 # A line "word:" alone after a blank line begins a section of that name.  The NAME line of the page is the
 # description's first sentence, up to its first colon or full stop.
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/help_text.cmake)
 
 foreach(required PROGRAM NAME VERSION OUTPUT)
     if(NOT DEFINED ${required})
@@ -23,12 +27,7 @@ foreach(required PROGRAM NAME VERSION OUTPUT)
     endif()
 endforeach()
 
-execute_process(COMMAND "${PROGRAM}" --help
-    OUTPUT_VARIABLE help
-    RESULT_VARIABLE status)
-if(NOT status EQUAL 0 OR help STREQUAL "")
-    message(FATAL_ERROR "man_page.cmake: ${PROGRAM} --help failed (${status})")
-endif()
+read_help(man_page.cmake help)
 
 # Text as roff shows it: a backslash is \e, a dash is \- (so that options and command names can
 # be copied from the page and searched for), and a line may not begin with a control character.
@@ -53,15 +52,7 @@ set(first_paragraph_done OFF)
 
 set(rest "${help}")
 while(NOT rest STREQUAL "")
-    string(FIND "${rest}" "\n" end)
-    if(end EQUAL -1)
-        set(line "${rest}")
-        set(rest "")
-    else()
-        string(SUBSTRING "${rest}" 0 ${end} line)
-        math(EXPR next "${end} + 1")
-        string(SUBSTRING "${rest}" ${next} -1 rest)
-    endif()
+    next_line(rest line)
     string(STRIP "${line}" stripped)
     roff_text("${stripped}" text)
     set(after_blank ${previous_blank})
@@ -199,8 +190,48 @@ if(DEFINED SEE_ALSO)
         endif()
         string(APPEND see_also ".BR ${other} (1)")
     endforeach()
+    # The library's page.
+    string(APPEND see_also ",\n.BR meanflux (3)")
     if(NOT see_also STREQUAL "")
         set(see_also ".SH SEE ALSO\n${see_also}\n")
+    endif()
+endif()
+
+set(examples "")
+if(DEFINED EXAMPLES AND NOT EXAMPLES STREQUAL "")
+    file(READ "${EXAMPLES}" text)
+    set(examples ".SH EXAMPLES\n")
+    set(in_example OFF)
+    set(new_paragraph ON)
+    while(NOT text STREQUAL "")
+        next_line(text line)
+        if(line MATCHES "^    (.*)$")
+            roff_text("${CMAKE_MATCH_1}" shown)
+            if(NOT in_example)
+                string(APPEND examples ".PP\n.RS 4\n.EX\n")
+                set(in_example ON)
+            endif()
+            string(APPEND examples "${shown}\n")
+            continue()
+        endif()
+        if(in_example)
+            string(APPEND examples ".EE\n.RE\n")
+            set(in_example OFF)
+        endif()
+        string(STRIP "${line}" stripped)
+        if(stripped STREQUAL "")
+            set(new_paragraph ON)
+        else()
+            roff_text("${stripped}" shown)
+            if(new_paragraph)
+                string(APPEND examples ".PP\n")
+                set(new_paragraph OFF)
+            endif()
+            string(APPEND examples "${shown}\n")
+        endif()
+    endwhile()
+    if(in_example)
+        string(APPEND examples ".EE\n.RE\n")
     endif()
 endif()
 
@@ -210,4 +241,5 @@ file(WRITE "${OUTPUT}"
     ".SH NAME\n${name} \\- ${summary}\n"
     ".SH SYNOPSIS\n${synopsis}"
     "${body}"
+    "${examples}"
     "${see_also}")

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -107,7 +109,8 @@ TEST(EveryCommand, HasAManualPageMadeFromItsHelp)
                   std::string::npos)
             << name;
         EXPECT_NE(text.find("\n.SH NAME\n" + roff(name) + " \\- "), std::string::npos) << name;
-        for (const char* section : {"SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS"})
+        for (const char* section :
+             {"SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS", "EXAMPLES"})
             EXPECT_NE(text.find("\n.SH " + std::string(section) + "\n"), std::string::npos)
                 << name << " " << section;
 
@@ -125,6 +128,107 @@ TEST(EveryCommand, HasAManualPageMadeFromItsHelp)
     }
 }
 
+TEST(TheLibrary, HasAManualPageOfEveryPublicFunction)
+{
+    const fs::path page = fs::path(MEANFLUX_MAN_DIR) / "meanflux.3";
+    const std::string text = read_file(page);
+    EXPECT_NE(text.find("\n.TH MEANFLUX 3 \"\" \"meanflux " + std::string(meanflux_version) + "\""),
+              std::string::npos);
+    for (const char* section : {"SYNOPSIS", "DESCRIPTION", "RETURN VALUE", "EXAMPLES"})
+        EXPECT_NE(text.find("\n.SH " + std::string(section) + "\n"), std::string::npos) << section;
+    // Every function a public header declares (a line that begins with its type and ends its
+    // name with a parenthesis) is named in bold in the synopsis and in the text.
+    const std::regex declaration(R"(^(\[\[nodiscard\]\] )?[A-Za-z_][\w:<>,&* ]*[ *&](\w+)\()");
+    int functions = 0;
+    for (const auto& header :
+         fs::directory_iterator(fs::path(MEANFLUX_SOURCE_DIR) / "include/meanflux")) {
+        if (header.path().extension() != ".h")
+            continue;
+        std::stringstream lines(read_file(header.path()));
+        for (std::string line; std::getline(lines, line);) {
+            std::smatch match;
+            if (!std::regex_search(line, match, declaration))
+                continue;
+            ++functions;
+            const std::string name = match[2];
+            EXPECT_NE(text.find(name + "("), std::string::npos) << name << " in the synopsis";
+            EXPECT_NE(text.find("\\fB" + name + "\\fP()"), std::string::npos)
+                << name << " described";
+        }
+    }
+    EXPECT_GE(functions, 20);
+    scratch_dir dir;
+    const program_result groff =
+        run_program("/usr/bin/groff", {"-man", "-ww", "-z", page.string()}, dir.path(), "");
+    EXPECT_EQ(groff.status, 0);
+    EXPECT_EQ(groff.err, "");
+}
+
+// What bash offers for the last of `words` typed after the command `name`, in `dir`, with the
+// command's completion file loaded.
+std::set<std::string> completed(const std::string& name, const std::vector<std::string>& words,
+                                const fs::path& dir)
+{
+    std::string script = "source \"$0\" && COMP_WORDS=(" + name;
+    for (const std::string& word : words)
+        script += " '" + word + "'";
+    script += ") && COMP_CWORD=" + std::to_string(words.size()) + " && $(complete -p " + name +
+              " | sed 's/.*-F \\([^ ]*\\) .*/\\1/')" + " && printf '%s\\n' \"${COMPREPLY[@]}\"";
+    const std::string file = (fs::path(MEANFLUX_COMPLETIONS_DIR) / name).string();
+    const program_result r = run_program("/bin/bash", {"-c", script, file}, dir, "");
+    EXPECT_EQ(r.status, 0) << name << " " << r.err;
+    EXPECT_EQ(r.err, "") << name;
+    std::set<std::string> offered;
+    std::stringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty())
+            offered.insert(line);
+    return offered;
+}
+
+TEST(EveryCommand, HasABashCompletionOfItsOptionsAndTheirArguments)
+{
+    scratch_dir dir;
+    fs::create_directory(dir / "sub");
+    std::ofstream(dir / "a.dat") << "x";
+    const std::set<std::string> files{"a.dat", "sub"}, dirs{"sub"}, nothing{};
+    for (const std::string& name : commands()) {
+        const fs::path file = fs::path(MEANFLUX_COMPLETIONS_DIR) / name;
+        const program_result syntax =
+            run_program("/bin/bash", {"-n", file.string()}, dir.path(), "");
+        EXPECT_EQ(syntax.status, 0) << name << " " << syntax.err;
+        // "--" completes to the long options of the help's option list, no more, no fewer.
+        const std::string help = run_command(name, {"--help"}, dir.path()).out;
+        const std::size_t options = help.find("\noptions:\n");
+        ASSERT_NE(options, std::string::npos) << name;
+        const std::string list = help.substr(options, help.find("\n\n", options) - options);
+        EXPECT_EQ(completed(name, {"--"}, dir.path()), long_options(list)) << name;
+    }
+    // An option's argument: directory names for a directory, file names for a file, nothing
+    // for a year or a date; the operands likewise.
+    const struct {
+        const char* command;
+        std::vector<std::string> words;
+        std::set<std::string> offered;
+    } cases[] = {
+        {"meanflux", {"-C", ""}, dirs},
+        {"meanflux", {"--directory", "=", ""}, dirs},
+        {"meanflux", {""}, nothing},
+        {"meanflux-build", {"-o", ""}, files},
+        {"meanflux-build", {"--yearly", "s"}, dirs},
+        {"meanflux-build", {"--from", ""}, nothing},
+        {"meanflux-build", {"--", ""}, files},
+        {"meanflux-combine", {"-o", "x.dat", ""}, files},
+        {"meanflux-import", {"--to", ""}, nothing},
+        {"meanflux-lookup", {"--file", "a"}, {"a.dat"}},
+        {"meanflux-lookup", {"1980-01-01", ""}, nothing},
+        {"meanflux-plot", {"-d", ""}, dirs},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(completed(c.command, c.words, dir.path()), c.offered)
+            << c.command << " " << c.words.front();
+}
+
 TEST(EveryCommand, IsInstalledWithItsManualPageAndTheLicence)
 {
     scratch_dir prefix;
@@ -138,7 +242,12 @@ TEST(EveryCommand, IsInstalledWithItsManualPageAndTheLicence)
         EXPECT_TRUE(fs::is_regular_file(prefix / "bin" / name)) << name;
         const fs::path page = prefix / "share/man/man1" / (name + ".1");
         EXPECT_EQ(read_file(page), read_file(fs::path(MEANFLUX_MAN_DIR) / (name + ".1"))) << page;
+        const fs::path completion = prefix / "share/bash-completion/completions" / name;
+        EXPECT_EQ(read_file(completion), read_file(fs::path(MEANFLUX_COMPLETIONS_DIR) / name))
+            << completion;
     }
+    EXPECT_EQ(read_file(prefix / "share/man/man3/meanflux.3"),
+              read_file(fs::path(MEANFLUX_MAN_DIR) / "meanflux.3"));
     for (const char* document : {"LICENSE", "README.md", "CHANGELOG.md"})
         EXPECT_EQ(read_file(prefix / "share/doc/meanflux" / document),
                   read_file(fs::path(MEANFLUX_SOURCE_DIR) / document))
