@@ -133,6 +133,7 @@ int draw_chart(const command_line& line)
         std::fprintf(err, "%s: %s: line %ld is not a mean-flux record\n", program, input, bad_line);
         return exit_usage_or_file;
     }
+    mark_predicted_days(bytes, days);
     bytes = std::string();
     if (days.empty()) {
         std::fprintf(err, "%s: %s: no record to draw\n", program, input);

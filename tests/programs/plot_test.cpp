@@ -226,6 +226,37 @@ TEST(Plot, AStormPeriod)
     EXPECT_NE(c.svg.find("<path class=\"storm\""), std::string::npos);
 }
 
+TEST(Plot, PredictedDaysOnAHatchedGround)
+{
+    // CelesTrak's file of March 2024: observed to 18 March, 45 predicted days to 2 May.  The
+    // same records with the header of a file without predictions draw as before.
+    scratch_dir dir;
+    const program_result built = run_command(
+        "meanflux-build",
+        {"--predictions", "--from", "2023", "-o", "mf.dat", test_data("celestrak/SW-All.csv")},
+        dir.path());
+    ASSERT_EQ(built.status, 0) << built.err;
+    const std::string file = read_file(dir / "mf.dat");
+    ASSERT_EQ(file.substr(0, 18), "2666327150 27105\r\n");
+    dir.write("observed.dat", file.substr(0, 10) + file.substr(16));
+    struct Case {
+        const char* file;
+        std::size_t hatched; // the two panels' grounds and the legend's swatch
+        const char* said;
+    };
+    for (const Case& k : {Case{"mf.dat", 3, "The 45 days from 19 March 2024 on are predictions"},
+                          Case{"observed.dat", 0, "123 records, 1 January 2024 to 2 May 2024."}}) {
+        const drawn_chart c = draw(dir.path(), {"--from", "2024-01-01"}, k.file);
+        EXPECT_EQ(count(c.svg, "fill=\"url(#predicted)\""), k.hatched) << k.file;
+        EXPECT_EQ(count(c.svg, ">predicted days, from 19 March 2024</text>"), k.hatched / 3);
+        EXPECT_NE(c.svg.find(k.said), std::string::npos) << k.file;
+        EXPECT_GT(c.flux_ink, 5000) << k.file;
+    }
+    // Drawn up to the last observed day, nothing is predicted.
+    const drawn_chart c = draw(dir.path(), {"--to", "2024-03-18"}, "mf.dat");
+    EXPECT_EQ(c.svg.find("predict"), std::string::npos);
+}
+
 TEST(Plot, AbsurdFluxesStayBounded)
 {
     // One record of 1980 with an absurd observed flux.  A flux of 1e9 once gave a 1.2 GB chart
