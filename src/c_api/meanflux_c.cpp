@@ -147,8 +147,8 @@ int meanflux_build_files(const char* source, const meanflux_build_options* optio
     if (options != nullptr)
         cpp_options = {options->from_year, options->to_year, options->predictions};
     std::string text;
-    const int result =
-        meanflux::build_mean_flux_files(source, cpp_options, output, yearly_dir, &text, error_number);
+    const int result = meanflux::build_mean_flux_files(
+        source, cpp_options, output, yearly_dir, &text, error_number);
     if (message != nullptr && message_size > 0) {
         const std::size_t length = std::min(text.size(), message_size - 1);
         std::memcpy(message, text.data(), length);

@@ -794,8 +794,8 @@ std::string chart_svg(const std::vector<chart_day>& days, const chart_source& so
                  "band");
     // The predicted days, the last of the chart, on a hatched ground in both panels, with a
     // dashed line where the observations end.
-    const auto first_predicted = std::find_if(
-        days.begin(), days.end(), [](const chart_day& d) { return d.predicted; });
+    const auto first_predicted =
+        std::find_if(days.begin(), days.end(), [](const chart_day& d) { return d.predicted; });
     std::vector<legend_item> predicted_items;
     if (first_predicted != days.end()) {
         const double x = scale.x(first_predicted->day);
@@ -837,11 +837,8 @@ std::string chart_svg(const std::vector<chart_day>& days, const chart_source& so
     add_rect(body, flux_box, "frame");
     add_rect(body, activity_box, "frame");
     const double height = add_legend(body, {flux_items, activity_items, predicted_items}) + 14;
-    return document(title,
-                    description_of(days, source, scale),
-                    body,
-                    height,
-                    !predicted_items.empty());
+    return document(
+        title, description_of(days, source, scale), body, height, !predicted_items.empty());
 }
 
 } // namespace meanflux

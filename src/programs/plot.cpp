@@ -65,7 +65,7 @@ struct plot_options {
     const char* output = nullptr;
     const char* index_dir = nullptr;
     int from = std::numeric_limits<int>::min(); // first and last day number drawn: all of them
-    int to = std::numeric_limits<int>::max();     // unless given
+    int to = std::numeric_limits<int>::max();   // unless given
 };
 
 // Why a date of --from or --to is refused: a date that does not exist is named as such, since
@@ -210,10 +210,11 @@ int draw_chart(const command_line& line)
     std::erase_if(days,
                   [&](const chart_day& d) { return d.day < options.from || d.day > options.to; });
     if (days.empty()) {
-        const std::string period =
-            options.from == plot_options{}.from ? "up to " + iso_text(options.to)
-            : options.to == plot_options{}.to   ? "from " + iso_text(options.from) + " on"
-                                                : iso_text(options.from) + " to " + iso_text(options.to);
+        const std::string period = options.from == plot_options{}.from
+                                       ? "up to " + iso_text(options.to)
+                                   : options.to == plot_options{}.to
+                                       ? "from " + iso_text(options.from) + " on"
+                                       : iso_text(options.from) + " to " + iso_text(options.to);
         std::fprintf(err,
                      "%s: %s: no record in the period asked for (%s); its records run from %s to "
                      "%s\n",

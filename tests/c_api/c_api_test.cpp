@@ -202,10 +202,9 @@ TEST(CApi, FilesWrittenAsTheCppFunctionWritesThem)
         std::string cpp_message;
         if (c.result == MEANFLUX_FOUND) {
             const std::string cpp = (dir / "cpp.dat").string();
-            ASSERT_EQ(
-                build_mean_flux_files(celestrak.c_str(), {2023, 0, true}, cpp.c_str(), nullptr,
-                                      &cpp_message),
-                0);
+            ASSERT_EQ(build_mean_flux_files(
+                          celestrak.c_str(), {2023, 0, true}, cpp.c_str(), nullptr, &cpp_message),
+                      0);
             EXPECT_EQ(test::read_file(dir / "cpp.dat"), test::read_file(output));
             EXPECT_TRUE(std::filesystem::exists(dir / "c" / "2024_m.dat"));
             EXPECT_EQ(message, cpp_message.substr(0, sizeof message - 1));
