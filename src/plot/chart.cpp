@@ -21,19 +21,6 @@ constexpr double legend_row = 18;
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
-constexpr std::array<const char*, 12> month_full{"January",
-                                                 "February",
-                                                 "March",
-                                                 "April",
-                                                 "May",
-                                                 "June",
-                                                 "July",
-                                                 "August",
-                                                 "September",
-                                                 "October",
-                                                 "November",
-                                                 "December"};
-
 constexpr const char* style = "<style>\n"
                               "text { fill: #222 }\n"
                               ".grid { stroke: #e3e3e3; stroke-width: 1 }\n"
@@ -357,8 +344,7 @@ std::string kp_steps(const std::vector<chart_day>& days, const date_scale& scale
 std::string date_text(int day)
 {
     const calendar_date d = date_of_day(day);
-    return std::to_string(d.day) + " " + month_full[static_cast<std::size_t>(d.month) - 1] + " " +
-           std::to_string(d.year);
+    return std::to_string(d.day) + " " + month_name(d.month) + " " + std::to_string(d.year);
 }
 
 // The period of the chart: "1980", "1950–2017", or its first and last dates.

@@ -6,7 +6,6 @@
 #include "plot/chart_days.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -88,20 +87,8 @@ std::string date_refusal(const char* option, std::string_view text)
     const int month = digits(5, 2);
     if (month < 1 || month > 12)
         return given + "there is no month " + std::to_string(month);
-    constexpr std::array<const char*, 12> names{"January",
-                                                "February",
-                                                "March",
-                                                "April",
-                                                "May",
-                                                "June",
-                                                "July",
-                                                "August",
-                                                "September",
-                                                "October",
-                                                "November",
-                                                "December"};
-    return given + names[static_cast<std::size_t>(month) - 1] + " " +
-           std::string(text.substr(0, 4)) + " has no day " + std::to_string(digits(8, 2));
+    return given + month_name(month) + " " + std::string(text.substr(0, 4)) + " has no day " +
+           std::to_string(digits(8, 2));
 }
 
 std::string iso_text(int day)
