@@ -51,7 +51,7 @@ module meanflux
 
     public :: read_mean_flux, meanflux_read_mean_flux_file, meanflux_day_number, &
               meanflux_parse_epoch, meanflux_result_text, meanflux_table_load, &
-              meanflux_table_build, &
+              meanflux_table_build, meanflux_build_files, &
               meanflux_table_days, meanflux_table_free, meanflux_find, &
               meanflux_space_weather_at, meanflux_result_string
 
@@ -119,6 +119,22 @@ module meanflux
             integer(c_size_t), value :: message_size
             integer(c_int) :: meanflux_table_build
         end function meanflux_table_build
+
+        ! Write the files that meanflux-build writes: output (absent: none) and each year's
+        ! <yyyy>_m.dat in yearly_dir (absent: none); error_number receives the errno value of an
+        ! output that could not be written.  Names end with c_null_char.
+        function meanflux_build_files(source, options, output, yearly_dir, message, &
+                                      message_size, error_number) &
+                bind(c, name='meanflux_build_files')
+            import :: c_int, c_char, c_size_t, meanflux_build_options
+            character(kind=c_char), intent(in) :: source(*)
+            type(meanflux_build_options), intent(in) :: options
+            character(kind=c_char), intent(in), optional :: output(*), yearly_dir(*)
+            character(kind=c_char), intent(out) :: message(*)
+            integer(c_size_t), value :: message_size
+            integer(c_int), intent(out), optional :: error_number
+            integer(c_int) :: meanflux_build_files
+        end function meanflux_build_files
 
         ! First and last day numbers of a table and its last observed day.
         function meanflux_table_days(table, first_day, last_day, last_observed_day) &

@@ -83,6 +83,18 @@ typedef struct meanflux_build_options {
 int meanflux_table_build(const char* source, const meanflux_build_options* options,
                          meanflux_table** table, char* message, size_t message_size);
 
+/* Write the files that meanflux-build writes, byte for byte: the combined file output and, when
+ * yearly_dir is not null, each year's <yyyy>_m.dat in that directory (made if missing); a null
+ * output writes no combined file.  0 written; MEANFLUX_YEAR_MISSING (a year not in the source,
+ * or years that cannot be built into the files asked for); MEANFLUX_NO_FILE (the source cannot
+ * be read or breaks its format, an output is a file read or another output, or an output could
+ * not be written: then *error_number, unless null, receives its errno value, else 0).  On any
+ * failure no file is replaced and no temporary file stays.  message as for
+ * meanflux_table_build.  No signal handler is installed. */
+int meanflux_build_files(const char* source, const meanflux_build_options* options,
+                         const char* output, const char* yearly_dir, char* message,
+                         size_t message_size, int* error_number);
+
 /* First and last day numbers of a table and its last observed day (its last day when the file
  * holds no predictions).  0, or MEANFLUX_NO_FILE for an empty table, the numbers untouched. */
 int meanflux_table_days(const meanflux_table* table, int* first_day, int* last_day,

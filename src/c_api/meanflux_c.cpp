@@ -139,6 +139,24 @@ int meanflux_table_build(const char* source, const meanflux_build_options* optio
     return result;
 }
 
+int meanflux_build_files(const char* source, const meanflux_build_options* options,
+                         const char* output, const char* yearly_dir, char* message,
+                         size_t message_size, int* error_number)
+{
+    meanflux::mean_flux_build_options cpp_options;
+    if (options != nullptr)
+        cpp_options = {options->from_year, options->to_year, options->predictions};
+    std::string text;
+    const int result = meanflux::build_mean_flux_files(
+        source, cpp_options, output, yearly_dir, &text, error_number);
+    if (message != nullptr && message_size > 0) {
+        const std::size_t length = std::min(text.size(), message_size - 1);
+        std::memcpy(message, text.data(), length);
+        message[length] = '\0';
+    }
+    return result;
+}
+
 int meanflux_table_days(const meanflux_table* table, int* first_day, int* last_day,
                         int* last_observed_day)
 {

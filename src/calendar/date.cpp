@@ -2,6 +2,7 @@
 
 #include "text/numbers.h"
 
+#include <array>
 #include <cstdio>
 
 namespace meanflux {
@@ -23,6 +24,23 @@ iso_date_text iso_date(calendar_date date) noexcept
     iso_date_text text{};
     std::snprintf(text.data(), text.size(), "%04d-%02d-%02d", date.year, date.month, date.day);
     return text;
+}
+
+const char* month_name(int month) noexcept
+{
+    constexpr std::array<const char*, 12> names{"January",
+                                                "February",
+                                                "March",
+                                                "April",
+                                                "May",
+                                                "June",
+                                                "July",
+                                                "August",
+                                                "September",
+                                                "October",
+                                                "November",
+                                                "December"};
+    return month >= 1 && month <= 12 ? names[static_cast<std::size_t>(month) - 1] : "";
 }
 
 bool parse_run_year(std::string_view text, int& year) noexcept

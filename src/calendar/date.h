@@ -92,6 +92,9 @@ using iso_date_text = std::array<char, 11>;
 // Write a date of the years 0 to 9999 as YYYY-MM-DD.
 [[nodiscard]] iso_date_text iso_date(calendar_date date) noexcept;
 
+// The English name of a month, 1 ("January") to 12 ("December").
+[[nodiscard]] const char* month_name(int month) noexcept;
+
 // Read a year as the programs take it on their command lines: four digits, and a year a run
 // accepts.
 //

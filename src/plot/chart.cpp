@@ -21,19 +21,6 @@ constexpr double legend_row = 18;
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
-constexpr std::array<const char*, 12> month_full{"January",
-                                                 "February",
-                                                 "March",
-                                                 "April",
-                                                 "May",
-                                                 "June",
-                                                 "July",
-                                                 "August",
-                                                 "September",
-                                                 "October",
-                                                 "November",
-                                                 "December"};
-
 constexpr const char* style = "<style>\n"
                               "text { fill: #222 }\n"
                               ".grid { stroke: #e3e3e3; stroke-width: 1 }\n"
@@ -59,6 +46,13 @@ constexpr const char* style = "<style>\n"
                               ".band { fill: #fbe4e1 }\n"
                               ".kp { stroke: #333; stroke-width: 0.8; stroke-linecap: butt }\n"
                               "</style>\n";
+
+// The ground of the predicted days: translucent grey hatching, light enough for the lines drawn
+// over it and for the storm band under it to show.
+constexpr const char* predicted_pattern =
+    "<pattern id=\"predicted\" width=\"8\" height=\"8\" patternUnits=\"userSpaceOnUse\" "
+    "patternTransform=\"rotate(45)\"><rect width=\"3\" height=\"8\" fill=\"#000\" "
+    "fill-opacity=\"0.12\"/></pattern>\n";
 
 // The date axis: days from the start of `first` over `span` days onto the columns.
 struct date_scale {
@@ -350,8 +344,7 @@ std::string kp_steps(const std::vector<chart_day>& days, const date_scale& scale
 std::string date_text(int day)
 {
     const calendar_date d = date_of_day(day);
-    return std::to_string(d.day) + " " + month_full[static_cast<std::size_t>(d.month) - 1] + " " +
-           std::to_string(d.year);
+    return std::to_string(d.day) + " " + month_name(d.month) + " " + std::to_string(d.year);
 }
 
 // The period of the chart: "1980", "1950–2017", or its first and last dates.
@@ -474,7 +467,7 @@ void add_date_axis(std::string& svg, int first, int last, const date_scale& scal
 }
 
 // What a legend entry shows beside its text.
-enum class swatch { line, marker, bar, band };
+enum class swatch { line, marker, bar, band, hatch };
 
 struct legend_item {
     swatch kind;
@@ -535,6 +528,14 @@ double add_legend(std::string& svg, const std::vector<std::vector<legend_item>>&
                     x + 2,
                     y - 10,
                     item.cls);
+                break;
+            case swatch::hatch:
+                append_format(svg,
+                              "<rect x=\"%.1f\" y=\"%.1f\" width=\"30\" height=\"12\" "
+                              "fill=\"url(#%s)\" stroke=\"#888\"/>\n",
+                              x + 2,
+                              y - 10,
+                              item.cls);
                 break;
             }
             append_format(svg,
@@ -689,6 +690,12 @@ std::string description_of(const std::vector<chart_day>& days, const chart_sourc
             desc += std::to_string(unobserved) + (unobserved == 1 ? " day" : " days") +
                     " without observation, marked where a flux was filled in.";
     }
+    const auto predicted =
+        std::count_if(days.begin(), days.end(), [](const chart_day& d) { return d.predicted; });
+    if (predicted > 0)
+        desc += " The " + std::to_string(predicted) + (predicted == 1 ? " day" : " days") +
+                " from " + date_text(days[days.size() - static_cast<std::size_t>(predicted)].day) +
+                " on are predictions, not observations: they are drawn on a hatched ground.";
     if (scale.thinned)
         desc += " Each of the " + std::to_string(chart_columns) +
                 " columns of the drawing stands for " + duration_text(scale.span / chart_columns) +
@@ -711,7 +718,7 @@ void add_clip_path(std::string& svg, const char* id, const chart_box& box)
 
 // The whole document around the drawing.
 std::string document(const std::string& title, const std::string& desc, const std::string& body,
-                     double height)
+                     double height, bool predicted)
 {
     std::string svg;
     svg.reserve(body.size() + 4096);
@@ -729,6 +736,8 @@ std::string document(const std::string& title, const std::string& desc, const st
     svg += "<defs>\n";
     add_clip_path(svg, "flux-area", flux_box);
     add_clip_path(svg, "activity-area", activity_box);
+    if (predicted)
+        svg += predicted_pattern;
     svg += "</defs>\n";
     append_format(svg,
                   "<rect x=\"0\" y=\"0\" width=\"%.0f\" height=\"%.0f\" fill=\"#fff\"/>\n",
@@ -769,6 +778,33 @@ std::string chart_svg(const std::vector<chart_day>& days, const chart_source& so
                   activity_box.right,
                   y_of(storm_kp, 0, kp_headroom, activity_box)},
                  "band");
+    // The predicted days, the last of the chart, on a hatched ground in both panels, with a
+    // dashed line where the observations end.
+    const auto first_predicted =
+        std::find_if(days.begin(), days.end(), [](const chart_day& d) { return d.predicted; });
+    std::vector<legend_item> predicted_items;
+    if (first_predicted != days.end()) {
+        const double x = scale.x(first_predicted->day);
+        for (const chart_box& b : {flux_box, activity_box}) {
+            append_format(body,
+                          "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" "
+                          "fill=\"url(#predicted)\"/>\n",
+                          x,
+                          b.top,
+                          b.right - x,
+                          b.bottom - b.top);
+            append_format(body,
+                          "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" "
+                          "stroke=\"#666\" stroke-dasharray=\"4 3\"/>\n",
+                          x,
+                          b.top,
+                          x,
+                          b.bottom);
+        }
+        predicted_items.push_back({swatch::hatch,
+                                   "predicted",
+                                   "predicted days, from " + date_text(first_predicted->day)});
+    }
     if (flux)
         add_value_axis(body, *flux, flux_box, "Solar flux F10.7 (sfu)");
     if (ap)
@@ -786,8 +822,9 @@ std::string chart_svg(const std::vector<chart_day>& days, const chart_source& so
         add_no_data(body, activity_box);
     add_rect(body, flux_box, "frame");
     add_rect(body, activity_box, "frame");
-    const double height = add_legend(body, {flux_items, activity_items}) + 14;
-    return document(title, description_of(days, source, scale), body, height);
+    const double height = add_legend(body, {flux_items, activity_items, predicted_items}) + 14;
+    return document(
+        title, description_of(days, source, scale), body, height, !predicted_items.empty());
 }
 
 } // namespace meanflux

@@ -1,5 +1,6 @@
 #include "plot/chart_days.h"
 
+#include "record/combined_file.h"
 #include "record/records.h"
 
 #include <memory>
@@ -26,6 +27,16 @@ bool read_chart_days(std::string_view bytes, std::vector<chart_day>& days, long&
         days.push_back(day);
     }
     return true;
+}
+
+int mark_predicted_days(std::string_view bytes, std::vector<chart_day>& days)
+{
+    combined_header header{};
+    if (!parse_combined_header(bytes, header) || header.last_observed >= header.last)
+        return -1;
+    for (chart_day& d : days)
+        d.predicted = d.day > header.last_observed;
+    return header.last_observed;
 }
 
 index_result mark_days_without_observation(const std::string& dir, std::vector<chart_day>& days)

@@ -22,6 +22,7 @@ struct chart_day {
     double arith_mean = 0;            // J70
     bool without_observation = false; // known to have no flux observation: its fluxes were filled
     bool observation_unknown = false; // its daily index file has no line for it
+    bool predicted = false;           // after the last observed day that the file's header names
 };
 
 // Read the records of a yearly or combined mean-flux file.
@@ -32,6 +33,16 @@ struct chart_day {
 // Returns:  as read_mean_flux_records (record/records.h), whose records these are.
 [[nodiscard]] bool read_chart_days(std::string_view bytes, std::vector<chart_day>& days,
                                    long& bad_line);
+
+// Mark the predicted days: those after the last observed day that a combined file's header
+// names after its day range ("0292227919 27874").
+//
+// Given:    bytes  the file's contents
+// Given and returned:
+//           days   its records; predicted set on each day after the last observed one
+// Returns:  the last observed day number, or -1 when the file names none (a yearly file, or a
+//           combined file without predicted days): then no day is marked.
+int mark_predicted_days(std::string_view bytes, std::vector<chart_day>& days);
 
 // A daily index file that has no line for some of the days drawn.
 struct uncovered_days {

@@ -2,11 +2,10 @@
 // a directory of yearly daily index files) to the combined mean-flux file in one command.
 #include "cli/command.h"
 #include "cli/reports.h"
-#include "io/file_set.h"
-#include "io/output_file.h"
 #include "record/combined_file.h"
 #include "record/format.h"
 #include "sources/years.h"
+#include "table_build/build_files.h"
 #include "table_build/from_source.h"
 
 #include <algorithm>
@@ -127,80 +126,12 @@ ending read_options(const command_line& line, build_options& o)
     return {};
 }
 
-// One output to write: a yearly file or the combined file.
-struct output_plan {
-    std::string path;
-    std::string_view bytes;
-    int days = 0;
-};
-
-// The outputs that the block holds: each year's yearly file with --yearly, then the combined
-// file.
-std::vector<output_plan> outputs_of(const build_options& o, const source_years& years,
-                                    year_block& block)
-{
-    std::vector<output_plan> outputs;
-    if (o.yearly_dir != nullptr)
-        for (const year_job& job : block.jobs)
-            outputs.push_back({mean_flux_file_path(o.yearly_dir, job.year),
-                               std::string_view(job.records.data(), job.records.size()),
-                               job.result.records});
-    if (block.combined_from != 0) {
-        int days = 0;
-        const std::string_view combined = combined_file_of(block, days, years.predicted_from - 1);
-        outputs.push_back({o.output, combined, days});
-    }
-    return outputs;
-}
-
-// No output may be read, or be another output.
-ending refuse_overlaps(const build_options& o, const source_years& years,
-                       const std::vector<output_plan>& outputs)
-{
-    std::vector<std::string> inputs, written;
-    if (years.format == source_format::yearly_files)
-        for (int year = years.first_held(); year <= years.last_held(); ++year)
-            inputs.push_back(daily_file_path(o.source, year));
-    else
-        inputs.emplace_back(o.source);
-    for (const output_plan& p : outputs)
-        written.push_back(p.path);
-    return refuse_same_files(stderr, program, inputs, written);
-}
-
-// Write the outputs into the yearly directory (made if missing) and the combined file, all or
-// nothing.
-ending write_all(const build_options& o, const std::vector<output_plan>& outputs)
-{
-    // A directory made here goes again, on a signal too, unless a file takes its name in it.
-    output_directory yearly;
-    if (o.yearly_dir != nullptr)
-        if (const int error_number = yearly.make(o.yearly_dir); error_number != 0) {
-            std::fprintf(stderr,
-                         "%s: %s: cannot create the directory: %s; nothing written\n",
-                         program,
-                         o.yearly_dir,
-                         std::strerror(error_number));
-            return exit_usage_or_file;
-        }
-    std::vector<file_to_write> files;
-    for (const output_plan& p : outputs)
-        files.push_back({p.path.c_str(), {}, p.bytes});
-    const file_set_result written = write_files_together(files);
-    if (written.status == file_set_status::written) {
-        yearly.keep();
-        return {};
-    }
-    report_file_set_failure(stderr, program, files, written);
-    return exit_usage_or_file;
-}
-
 // The summary, a line for each file written, unless standard output holds the combined file.
-int summarise(const build_options& o, const year_range& r, const std::vector<output_plan>& outputs)
+int summarise(const build_options& o, const year_range& r, const std::vector<build_output>& outputs)
 {
     if (r.combined_from != 0 && std::strcmp(o.output, "-") == 0)
         return exit_ok;
-    for (const output_plan& p : outputs) {
+    for (const build_output& p : outputs) {
         if (r.combined_from != 0 && &p == &outputs.back()) {
             const int first_day = day_number(1, 1, r.combined_from);
             std::fprintf(stdout,
@@ -244,16 +175,13 @@ int build(const command_line& line)
     case build_status::source_error:
         return exit_usage_or_file;
     }
-    const source_years& years = built.years;
-    const year_range& r = built.range;
-    year_block& block = built.block;
-    const std::vector<output_plan> outputs = outputs_of(o, years, block);
-    if (const ending end = refuse_overlaps(o, years, outputs))
-        return *end;
+    const std::vector<build_output> outputs = build_outputs_of(built, o.output, o.yearly_dir);
+    if (refuse_build_overlaps(request, built, outputs, stderr))
+        return exit_usage_or_file;
     std::fputs(built.warnings.c_str(), stderr);
-    if (const ending end = write_all(o, outputs))
-        return *end;
-    return summarise(o, r, outputs);
+    if (write_build_outputs(o.yearly_dir, outputs, stderr) != 0)
+        return exit_usage_or_file;
+    return summarise(o, built.range, outputs);
 }
 
 } // namespace

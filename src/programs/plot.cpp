@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -62,9 +63,38 @@ struct plot_options {
     const char* input = nullptr;
     const char* output = nullptr;
     const char* index_dir = nullptr;
-    int from = -2147483647 - 1; // first and last day number drawn
-    int to = 2147483647;
+    int from = std::numeric_limits<int>::min(); // first and last day number drawn: all of them
+    int to = std::numeric_limits<int>::max();   // unless given
 };
+
+// Why a date of --from or --to is refused: a date that does not exist is named as such, since
+// its form was right.
+std::string date_refusal(const char* option, std::string_view text)
+{
+    const auto digits = [&](std::size_t at, std::size_t n) {
+        int v = 0;
+        for (std::size_t i = at; i < at + n; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return -1;
+            v = v * 10 + (text[i] - '0');
+        }
+        return v;
+    };
+    const std::string given = std::string(option) + " " + std::string(text) + ": ";
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-' || digits(0, 4) < 0 ||
+        digits(5, 2) < 0 || digits(8, 2) < 0)
+        return given + "not a date of the form YYYY-MM-DD";
+    const int month = digits(5, 2);
+    if (month < 1 || month > 12)
+        return given + "there is no month " + std::to_string(month);
+    return given + month_name(month) + " " + std::string(text.substr(0, 4)) + " has no day " +
+           std::to_string(digits(8, 2));
+}
+
+std::string iso_text(int day)
+{
+    return iso_date(date_of_day(day)).data();
+}
 
 // Read the options and the file's name.
 ending read_options(const command_line& line, plot_options& options)
@@ -81,18 +111,27 @@ ending read_options(const command_line& line, plot_options& options)
         default: // --from, --to
             if (!parse_iso_date(o.argument, date))
                 return usage_error(
-                    stderr, command, std::string("not a date (YYYY-MM-DD): ") + o.argument);
+                    stderr,
+                    command,
+                    date_refusal(o.id == 1000 + opt_from ? "--from" : "--to", o.argument));
             (o.id == 1000 + opt_from ? options.from : options.to) = day_number_of(date);
             break;
         }
     }
     if (options.output == nullptr)
-        return usage_error(stderr, command, "no output file (-o)");
+        return usage_error(stderr, command, "no output file: name the chart with -o OUTPUT.svg");
     if (line.operands.size() != 1)
-        return usage_error(stderr, command, "one input file is needed");
+        return usage_error(stderr,
+                           command,
+                           line.operands.empty() ? "no input file: name the mean-flux file to draw"
+                                                 : "one input file is needed, not " +
+                                                       std::to_string(line.operands.size()));
     options.input = line.operands[0];
     if (options.from > options.to)
-        return usage_error(stderr, command, "--from is after --to");
+        return usage_error(stderr,
+                           command,
+                           "--from " + iso_text(options.from) + " is after --to " +
+                               iso_text(options.to));
     return {};
 }
 
@@ -130,9 +169,15 @@ int draw_chart(const command_line& line)
     std::vector<chart_day> days;
     long bad_line = 0;
     if (!read_chart_days(bytes, days, bad_line)) {
-        std::fprintf(err, "%s: %s: line %ld is not a mean-flux record\n", program, input, bad_line);
+        std::fprintf(err,
+                     "%s: %s: line %ld is not a mean-flux record: a yearly <yyyy>_m.dat or a "
+                     "combined mean-flux file is drawn\n",
+                     program,
+                     input,
+                     bad_line);
         return exit_usage_or_file;
     }
+    mark_predicted_days(bytes, days);
     bytes = std::string();
     if (days.empty()) {
         std::fprintf(err, "%s: %s: no record to draw\n", program, input);
@@ -148,10 +193,23 @@ int draw_chart(const command_line& line)
                          days[i - 1].day);
             return exit_usage_or_file;
         }
+    const int file_first = days.front().day, file_last = days.back().day;
     std::erase_if(days,
                   [&](const chart_day& d) { return d.day < options.from || d.day > options.to; });
     if (days.empty()) {
-        std::fprintf(err, "%s: %s: no record in the period asked for\n", program, input);
+        const std::string period = options.from == plot_options{}.from
+                                       ? "up to " + iso_text(options.to)
+                                   : options.to == plot_options{}.to
+                                       ? "from " + iso_text(options.from) + " on"
+                                       : iso_text(options.from) + " to " + iso_text(options.to);
+        std::fprintf(err,
+                     "%s: %s: no record in the period asked for (%s); its records run from %s to "
+                     "%s\n",
+                     program,
+                     input,
+                     period.c_str(),
+                     iso_text(file_first).c_str(),
+                     iso_text(file_last).c_str());
         return exit_not_there;
     }
     chart_source source{input, ""};

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -190,6 +191,43 @@ table_handle build_table(const std::string& source, int from_year, int to_year, 
             message.empty() ? source + ": " + meanflux::mean_flux_result_text(result) : message);
     }
     return handle;
+}
+
+// Write the files that meanflux-build writes, by its code.  The package checks first that the
+// source can be opened.  Returns the build's warnings as text; raises OSError (with its errno,
+// so that Python picks FileNotFoundError, PermissionError, ...) when an output cannot be written,
+// ValueError when a year is not in the source, the years cannot be built into the files asked
+// for, the source breaks its format or an output is a file read.  Temporary files never stay:
+// the library removes them on every failure, and installs no signal handler of its own.
+std::string build_files(const std::string& source, const std::optional<std::string>& output,
+                        const std::optional<std::string>& yearly, int from_year, int to_year,
+                        bool predictions)
+{
+    std::string message;
+    int error_number = 0;
+    int result = 0;
+    {
+        py::gil_scoped_release unlocked;
+        result = meanflux::build_mean_flux_files(source.c_str(),
+                                                 {from_year, to_year, predictions},
+                                                 output ? output->c_str() : nullptr,
+                                                 yearly ? yearly->c_str() : nullptr,
+                                                 &message,
+                                                 &error_number);
+    }
+    if (result == meanflux::mean_flux_found)
+        return message;
+    if (result == meanflux::mean_flux_no_memory)
+        throw std::bad_alloc(); // MemoryError
+    while (!message.empty() && message.back() == '\n')
+        message.pop_back();
+    if (message.empty())
+        message = source + ": " + meanflux::mean_flux_result_text(result);
+    if (error_number != 0) {
+        PyErr_SetObject(PyExc_OSError, py::make_tuple(error_number, message).ptr());
+        throw py::error_already_set();
+    }
+    throw py::value_error(message);
 }
 
 py::tuple table_days(const table_handle& handle)
@@ -392,6 +430,15 @@ PYBIND11_MODULE(_core, m)
           &parse_epochs,
           py::arg("texts"),
           "(day numbers, seconds of day) of ISO 8601 UT epochs.");
+    m.def("build_files",
+          &build_files,
+          py::arg("source"),
+          py::arg("output"),
+          py::arg("yearly"),
+          py::arg("from_year"),
+          py::arg("to_year"),
+          py::arg("predictions"),
+          "Write meanflux-build's files from a source; returns its warnings as text.");
     m.def("result_text",
           &meanflux::mean_flux_result_text,
           py::arg("result"),

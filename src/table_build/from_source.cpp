@@ -22,37 +22,6 @@ namespace {
 // every day up to this many days after it.
 constexpr int window_reach = gauss_half;
 
-// A stream whose text is kept in memory: the messages are written as the program prints them,
-// and handed over as text.
-class message_stream {
-  public:
-    message_stream() noexcept : file_(::open_memstream(&text_, &size_)) {}
-    ~message_stream()
-    {
-        if (file_ != nullptr)
-            std::fclose(file_);
-        std::free(text_);
-    }
-    message_stream(const message_stream&) = delete;
-    message_stream& operator=(const message_stream&) = delete;
-
-    // Where the messages go: standard error when no memory stream could be had.
-    std::FILE* file() const noexcept { return file_ != nullptr ? file_ : stderr; }
-
-    // The text written so far.
-    std::string text()
-    {
-        if (file_ == nullptr || std::fflush(file_) != 0 || text_ == nullptr)
-            return {};
-        return std::string(text_, size_);
-    }
-
-  private:
-    char* text_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* file_ = nullptr;
-};
-
 int processor_count() noexcept
 {
     const long n = ::sysconf(_SC_NPROCESSORS_ONLN);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
@@ -168,6 +169,49 @@ TEST(CApi, TableBuiltFromASource)
               MEANFLUX_NO_FILE);
     EXPECT_STREQ(message, "");
     EXPECT_EQ(meanflux_table_build(gfz.c_str(), nullptr, nullptr, nullptr, 0), MEANFLUX_NO_FILE);
+}
+
+TEST(CApi, FilesWrittenAsTheCppFunctionWritesThem)
+{
+    const std::string celestrak = test::test_data("celestrak/SW-All.csv").string();
+    const test::scratch_dir dir;
+    const meanflux_build_options options{2023, 0, true};
+    struct Case {
+        std::string output, yearly;
+        int result, error_number;
+    };
+    const Case cases[] = {
+        {"c.dat", "c", MEANFLUX_FOUND, 0},
+        {"none/c.dat", "", MEANFLUX_NO_FILE, ENOENT},
+        {"c.dat", "c.dat/y", MEANFLUX_NO_FILE, ENOTDIR},
+    };
+    for (const Case& c : cases) {
+        const std::string output = (dir / c.output).string(), yearly = (dir / c.yearly).string();
+        char message[512] = "old";
+        int error_number = -1;
+        EXPECT_EQ(meanflux_build_files(celestrak.c_str(),
+                                       &options,
+                                       output.c_str(),
+                                       c.yearly.empty() ? nullptr : yearly.c_str(),
+                                       message,
+                                       sizeof message,
+                                       &error_number),
+                  c.result)
+            << c.output;
+        EXPECT_EQ(error_number, c.error_number) << c.output;
+        std::string cpp_message;
+        if (c.result == MEANFLUX_FOUND) {
+            const std::string cpp = (dir / "cpp.dat").string();
+            ASSERT_EQ(build_mean_flux_files(
+                          celestrak.c_str(), {2023, 0, true}, cpp.c_str(), nullptr, &cpp_message),
+                      0);
+            EXPECT_EQ(test::read_file(dir / "cpp.dat"), test::read_file(output));
+            EXPECT_TRUE(std::filesystem::exists(dir / "c" / "2024_m.dat"));
+            EXPECT_EQ(message, cpp_message.substr(0, sizeof message - 1));
+        } else {
+            EXPECT_NE(std::string(message).find(c.output), std::string::npos) << message;
+        }
+    }
 }
 
 TEST(CApi, ReadMeanFluxKeepsItsCName)

@@ -90,6 +90,34 @@ std::vector<int> marked(const std::vector<chart_day>& days)
     return m;
 }
 
+TEST(MarkDays, PredictedDaysAfterTheHeadersLastObservedDay)
+{
+    // The days 0..3 of a combined file whose header may name the last observed day; a yearly
+    // file's first line is a record, which names none.
+    struct Case {
+        std::string bytes;
+        int last_observed;
+        std::vector<int> predicted;
+    };
+    const Case cases[] = {
+        {"0000000003 00001\r\n", 1, {2, 3}},
+        {"0000000003 00000\n", 0, {1, 2, 3}},
+        {"0000000003\r\n", -1, {}},
+        {"0000000003 00003\r\n", -1, {}}, // no day after it
+        {"0000000003 0001\r\n", -1, {}},  // not five digits: says nothing
+        {"00001" + activity + "100.0 98.0101.0 99.5\r\n", -1, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<chart_day> days = days_from(0, 3);
+        EXPECT_EQ(mark_predicted_days(c.bytes, days), c.last_observed) << c.bytes;
+        std::vector<int> predicted;
+        for (const chart_day& d : days)
+            if (d.predicted)
+                predicted.push_back(d.day);
+        EXPECT_EQ(predicted, c.predicted) << c.bytes;
+    }
+}
+
 TEST(MarkDays, EachLineIsTheDayOfItsOwnYear)
 {
     scratch_dir dir;

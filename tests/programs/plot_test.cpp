@@ -226,6 +226,37 @@ TEST(Plot, AStormPeriod)
     EXPECT_NE(c.svg.find("<path class=\"storm\""), std::string::npos);
 }
 
+TEST(Plot, PredictedDaysOnAHatchedGround)
+{
+    // CelesTrak's file of March 2024: observed to 18 March, 45 predicted days to 2 May.  The
+    // same records with the header of a file without predictions draw as before.
+    scratch_dir dir;
+    const program_result built = run_command(
+        "meanflux-build",
+        {"--predictions", "--from", "2023", "-o", "mf.dat", test_data("celestrak/SW-All.csv")},
+        dir.path());
+    ASSERT_EQ(built.status, 0) << built.err;
+    const std::string file = read_file(dir / "mf.dat");
+    ASSERT_EQ(file.substr(0, 18), "2666327150 27105\r\n");
+    dir.write("observed.dat", file.substr(0, 10) + file.substr(16));
+    struct Case {
+        const char* file;
+        std::size_t hatched; // the two panels' grounds and the legend's swatch
+        const char* said;
+    };
+    for (const Case& k : {Case{"mf.dat", 3, "The 45 days from 19 March 2024 on are predictions"},
+                          Case{"observed.dat", 0, "123 records, 1 January 2024 to 2 May 2024."}}) {
+        const drawn_chart c = draw(dir.path(), {"--from", "2024-01-01"}, k.file);
+        EXPECT_EQ(count(c.svg, "fill=\"url(#predicted)\""), k.hatched) << k.file;
+        EXPECT_EQ(count(c.svg, ">predicted days, from 19 March 2024</text>"), k.hatched / 3);
+        EXPECT_NE(c.svg.find(k.said), std::string::npos) << k.file;
+        EXPECT_GT(c.flux_ink, 5000) << k.file;
+    }
+    // Drawn up to the last observed day, nothing is predicted.
+    const drawn_chart c = draw(dir.path(), {"--to", "2024-03-18"}, "mf.dat");
+    EXPECT_EQ(c.svg.find("predict"), std::string::npos);
+}
+
 TEST(Plot, AbsurdFluxesStayBounded)
 {
     // One record of 1980 with an absurd observed flux.  A flux of 1e9 once gave a 1.2 GB chart
@@ -275,23 +306,42 @@ TEST(Plot, UsageAndFiles)
         {{"-o", "x.svg", "empty.dat"}, 1, "meanflux-plot: empty.dat: no record to draw\n"},
         {{"-o", "x.svg", "text.dat"},
          2,
-         "meanflux-plot: text.dat: line 1 is not a mean-flux record\n"},
+         "meanflux-plot: text.dat: line 1 is not a mean-flux record: a yearly <yyyy>_m.dat or a "
+         "combined mean-flux file is drawn\n"},
         {{"-o", "x.svg", "none.dat"}, 2, "meanflux-plot: none.dat: No such file or directory\n"},
         {{"-o", "x.svg", "/dev/zero"},
          2,
          "meanflux-plot: /dev/zero: more than 5004096 bytes, more than a mean-flux file can "
          "hold\n"},
-        {{"empty.dat"}, 2, "meanflux-plot: no output file (-o)\n" + usage},
-        {{"-o", "x.svg"}, 2, "meanflux-plot: one input file is needed\n" + usage},
+        {{"empty.dat"},
+         2,
+         "meanflux-plot: no output file: name the chart with -o OUTPUT.svg\n" + usage},
+        {{"-o", "x.svg"},
+         2,
+         "meanflux-plot: no input file: name the mean-flux file to draw\n" + usage},
+        {{"-o", "x.svg", "a.dat", "b.dat"},
+         2,
+         "meanflux-plot: one input file is needed, not 2\n" + usage},
         {{"-o", "x.svg", "--from", "1980-02-30", "1980_m.dat"},
          2,
-         "meanflux-plot: not a date (YYYY-MM-DD): 1980-02-30\n" + usage},
+         "meanflux-plot: --from 1980-02-30: February 1980 has no day 30\n" + usage},
+        {{"-o", "x.svg", "--to", "1980-13-01", "1980_m.dat"},
+         2,
+         "meanflux-plot: --to 1980-13-01: there is no month 13\n" + usage},
+        {{"-o", "x.svg", "--to", "1980-3-1", "1980_m.dat"},
+         2,
+         "meanflux-plot: --to 1980-3-1: not a date of the form YYYY-MM-DD\n" + usage},
         {{"-o", "x.svg", "--from", "1980-03-01", "--to", "1980-02-01", "1980_m.dat"},
          2,
-         "meanflux-plot: --from is after --to\n" + usage},
+         "meanflux-plot: --from 1980-03-01 is after --to 1980-02-01\n" + usage},
         {{"-o", "x.svg", "--from", "1981-01-01", "1980_m.dat"},
          1,
-         "meanflux-plot: 1980_m.dat: no record in the period asked for\n"},
+         "meanflux-plot: 1980_m.dat: no record in the period asked for (from 1981-01-01 on); its "
+         "records run from 1980-01-01 to 1980-12-31\n"},
+        {{"-o", "x.svg", "--from", "1979-01-01", "--to", "1979-12-31", "1980_m.dat"},
+         1,
+         "meanflux-plot: 1980_m.dat: no record in the period asked for (1979-01-01 to "
+         "1979-12-31); its records run from 1980-01-01 to 1980-12-31\n"},
         {{"-o", "x.svg", "-d", "index", "1980_m.dat"},
          2,
          "meanflux-plot: index/1980.dat: cannot open: No such file or directory\n"},

@@ -4,6 +4,10 @@ epochs and dates, the exceptions, scalars in and out."""
 import datetime as dt
 import os
 import re
+import signal
+import subprocess
+import time
+import warnings
 
 import numpy as np
 import pytest
@@ -249,3 +253,76 @@ def test_large_results_stay_apart(predicted):
     assert_same(again, copy)
     assert_same(second, t.space_weather_at(days[1], seconds[1]))
     assert_same(third, t.space_weather_at(days[2], seconds[2]))
+
+
+# meanflux.build against meanflux-build on the same source and options: the same bytes in every
+# file, and the program's warnings as RuntimeWarnings.
+BUILDS = {
+    "CelesTrak, predictions, yearly": (
+        "celestrak/SW-All.csv", {"from_year": 2023, "predictions": True, "yearly": "y"},
+        ["--from", "2023", "--predictions", "--yearly", "y"]),
+    "CelesTrak, observed": ("celestrak/SW-All.csv", {"from_year": 2020, "to_year": 2023},
+                            ["--from", "2020", "--to", "2023"]),
+    "GFZ": ("gfz/Kp_ap_Ap_SN_F107_1979-1981.txt", {}, []),
+    "directory, before 1950 into yearly files only": (
+        "kp_ap", {"from_year": 1946, "to_year": 1948, "yearly": "y", "output": None},
+        ["--from", "1946", "--to", "1948", "--yearly", "y"]),
+}
+
+
+def files_under(d):
+    return {p.relative_to(d): p.read_bytes() for p in sorted(d.rglob("*")) if p.is_file()}
+
+
+@pytest.mark.parametrize("name", BUILDS, ids=list(BUILDS))
+def test_build_writes_the_files_of_meanflux_build(tmp_path, name):
+    source, options, args = BUILDS[name]
+    source = TEST_DATA / source
+    by_program, by_python = tmp_path / "program", tmp_path / "python"
+    by_program.mkdir()
+    by_python.mkdir()
+    done = subprocess.run([COMMANDS / "meanflux-build", *args, source], cwd=by_program,
+                          capture_output=True, text=True)
+    assert done.returncode == 0, done.stderr
+    options = {k: (str(by_python / v) if k in ("yearly", "output") and v else v)
+               for k, v in options.items()}
+    options.setdefault("output", str(by_python / "mean_flux.dat"))
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        got = meanflux.build(source, **options)
+    assert got == options["output"]
+    assert "".join(f"{w.message}\n" for w in caught) == done.stderr
+    assert files_under(by_python) == files_under(by_program) != {}
+
+
+@pytest.mark.parametrize("source,options,error,words", [
+    ("absent.csv", {}, FileNotFoundError, "absent.csv"),
+    ("celestrak/SW-All.csv", {"output": "no/such/dir/mf.dat"}, FileNotFoundError, "no/such/dir"),
+    ("celestrak/SW-All.csv", {"yearly": "mf.dat/y"}, OSError, "cannot create the directory"),
+    ("gfz/Kp_ap_Ap_SN_F107_1979-1981.txt", {"predictions": True}, ValueError, "no predictions"),
+    ("gfz/Kp_ap_Ap_SN_F107_1979-1981.txt", {"from_year": 1979}, ValueError, "1978"),
+    ("gfz/Kp_ap_Ap_SN_F107_1979-1981.txt", {"from_year": 1945}, ValueError, "1950"),
+    ("gfz/Kp_ap_Ap_SN_F107_1979-1981.txt", {"from_year": 1981, "to_year": 1980}, ValueError,
+     "after"),
+    ("celestrak/SW-All.csv", {"output": "src.csv"}, ValueError, "the same file as the input"),
+    ("celestrak/SW-All.csv", {"output": None}, ValueError, "no file asked for"),
+])
+def test_build_failures_leave_nothing_behind(tmp_path, source, options, error, words):
+    (tmp_path / "mf.dat").write_bytes(b"kept\n")
+    os.symlink(TEST_DATA / "celestrak" / "SW-All.csv", tmp_path / "src.csv")
+    options = {k: (str(tmp_path / v) if k in ("yearly", "output") and v else v)
+               for k, v in options.items()}
+    options.setdefault("output", str(tmp_path / "mf.dat"))
+    before = files_under(tmp_path)
+    with pytest.raises(error, match=re.escape(words)):
+        meanflux.build(TEST_DATA / source, **options)
+    assert files_under(tmp_path) == before
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["mf.dat", "src.csv"]
+
+
+def test_build_leaves_the_interpreters_signal_handling_alone(tmp_path):
+    meanflux.build(TEST_DATA / "celestrak" / "SW-All.csv", tmp_path / "mf.dat", from_year=2023)
+    assert signal.getsignal(signal.SIGINT) is signal.default_int_handler
+    with pytest.raises(KeyboardInterrupt):
+        os.kill(os.getpid(), signal.SIGINT)
+        time.sleep(1)

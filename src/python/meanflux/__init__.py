@@ -9,6 +9,7 @@ whose values are the C++ library's, bit for bit.
     >>> t = meanflux.Table("mean_flux.dat")
     >>> w = t.space_weather(["2024-03-01T06:30Z", "2024-03-02"])
     >>> w["f107_obs_mean81"], w["ap_history"]
+    >>> meanflux.build("SW-All.csv", "mean_flux.dat", predictions=True)  # as meanflux-build
 
 Day numbers count days from 1 January 1950 (day 0); epochs are UT.
 """
@@ -17,6 +18,7 @@ from __future__ import annotations
 
 import datetime as _dt
 import os as _os
+import warnings as _warnings
 
 import numpy as _np
 
@@ -24,7 +26,7 @@ from . import _core
 
 __version__: str = _core.__version__
 
-__all__ = ["Table", "day_number", "__version__"]
+__all__ = ["Table", "build", "day_number", "__version__"]
 
 _EPOCH_DAY = _dt.date(1950, 1, 1)
 _INT32 = _np.iinfo(_np.int32)
@@ -252,3 +254,48 @@ def day_number(date):
     text, or an array or list of them (an int, or an int32 array)."""
     days, scalar, shape = _dates(date)
     return int(days[0]) if scalar else days.reshape(shape)
+
+
+def _fs_path(path) -> str:
+    path = _os.fspath(path)
+    return _os.fsdecode(path) if isinstance(path, bytes) else path
+
+
+def build(source, output="mean_flux.dat", yearly=None, from_year=None, to_year=None,
+          predictions=False):
+    """Write the files that meanflux-build writes, by its code, byte for byte.
+
+    source is a GFZ Potsdam file, CelesTrak's SW-All.csv or a directory of yearly daily index
+    files <yyyy>.dat.  output is the combined mean-flux file (None: none, then yearly is needed);
+    yearly, when given, a directory (made if missing) that receives each year's <yyyy>_m.dat;
+    from_year and to_year (None: as far as the source allows; 1937 to 2099, years before 1950 go
+    into the yearly files only) and predictions (CelesTrak's daily predictions after the last
+    observed day, which the combined file's header then names) are meanflux-build's --from, --to
+    and --predictions.
+
+    The whole source is read and every year computed before anything is written; every file is
+    then written in full under a temporary name before any takes its name, so that on any
+    failure no file is replaced and no temporary file stays behind.  The work runs without the
+    interpreter's lock.  What meanflux-build warns of (the end of the data, days without any
+    observed flux in an averaging window) is issued as a RuntimeWarning.
+
+    Returns the path of the combined file written (output as a str), or None when output is
+    None.  Raises FileNotFoundError (or another OSError) when the source cannot be opened or an
+    output cannot be written; ValueError, with meanflux-build's message, when a year asked for is
+    not in the source or the years cannot be built into the files asked for, when the source
+    breaks its format or holds no predictions when they are asked for, or when an output is the
+    source or another output; MemoryError when the memory cannot be had.
+    """
+    path = _fs_path(source)
+    # The library answers alike for a source it cannot open and one that breaks its format:
+    # opening it here first raises the system's error for the former.
+    if not _os.path.isdir(path):
+        with open(path, "rb"):
+            pass
+    out = None if output is None else _fs_path(output)
+    directory = None if yearly is None else _fs_path(yearly)
+    warned = _core.build_files(path, out, directory, int(from_year or 0), int(to_year or 0),
+                               bool(predictions))
+    for line in warned.splitlines():
+        _warnings.warn(line, RuntimeWarning, stacklevel=2)
+    return out

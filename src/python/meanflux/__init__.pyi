@@ -45,5 +45,16 @@ class Table:
         """Each date's record values: result, kp (N x 8), kp_sum, ap, f107_obs, f107_adj,
         gauss_mean, arith_mean."""
 
+def build(
+    source: Union[str, os.PathLike[str]],
+    output: Optional[Union[str, os.PathLike[str]]] = ...,
+    yearly: Optional[Union[str, os.PathLike[str]]] = ...,
+    from_year: Optional[int] = ...,
+    to_year: Optional[int] = ...,
+    predictions: bool = ...,
+) -> Optional[str]:
+    """Write meanflux-build's files (the combined file, and each year's <yyyy>_m.dat into
+    yearly when given); returns the combined file's path, or None when output is None."""
+
 def day_number(date: Dates) -> Union[int, npt.NDArray[np.int32]]:
     """Days from 1 January 1950 (day 0) of a date, or of each of an array of dates."""
