@@ -160,8 +160,16 @@ int import_files(const command_line& line)
             break;
         }
     }
-    if (line.operands.size() != 1)
-        return usage_error(stderr, command, "one input file is needed");
+    if (line.operands.empty())
+        return usage_error(stderr,
+                           command,
+                           "no FILE: name GFZ Potsdam's Kp_ap_Ap_SN_F107 file or CelesTrak's "
+                           "SW-All.csv");
+    if (line.operands.size() > 1)
+        return usage_error(stderr,
+                           command,
+                           std::to_string(line.operands.size()) +
+                               " FILEs given: one is imported at a time");
     if (from > to)
         return usage_error(stderr,
                            command,

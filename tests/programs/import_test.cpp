@@ -314,8 +314,16 @@ TEST(Import, YearsAskedForAndUsage)
          2,
          "",
          "meanflux-import: --from 10000: not a year from 1 to 9999\n" + usage},
-        {{}, 2, "", "meanflux-import: one input file is needed\n" + usage},
-        {{file, file}, 2, "", "meanflux-import: one input file is needed\n" + usage},
+        {{},
+         2,
+         "",
+         "meanflux-import: no FILE: name GFZ Potsdam's Kp_ap_Ap_SN_F107 file or CelesTrak's "
+         "SW-All.csv\n" +
+             usage},
+        {{file, file},
+         2,
+         "",
+         "meanflux-import: 2 FILEs given: one is imported at a time\n" + usage},
         {{"none.txt"}, 2, "", "meanflux-import: none.txt: No such file or directory\n"},
         {{"-d", "no/such/dir", "--from", "1981", file},
          2,
