@@ -116,6 +116,15 @@ build_status choose_years(const build_request& o, const source_years& years, yea
                      years.first_held() + 1);
         return build_status::not_there;
     }
+    if (r.from > r.to && o.from == 0 && o.to == 0) {
+        std::fprintf(err,
+                     "%s: %s: no year to build: %d is its only year, and a year built needs the "
+                     "year before it\n",
+                     build_program,
+                     o.source,
+                     last_with_days);
+        return build_status::not_there;
+    }
     if (r.from > r.to && o.from == 0) {
         std::fprintf(err,
                      "%s: %s: --to %d is before %d, the first year built without --from\n",

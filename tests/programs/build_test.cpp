@@ -380,7 +380,8 @@ TEST(Build, Refusals)
     scratch_dir source;
     add_archive_years(source, 1979, 1981);
     const std::string dir = source.path().string();
-    scratch_dir gap, gap_after, gaps_after;
+    scratch_dir gap, gap_after, gaps_after, only_1979;
+    add_archive_years(only_1979, 1979, 1979);
     add_archive_years(gap, 1978, 1981);
     fs::remove(gap / "1979.dat");
     // The year after --to missing, a later year there; two years missing after the last built.
@@ -505,6 +506,11 @@ TEST(Build, Refusals)
              ": no days of 1982; its last day is 1981-12-31: --from 1981 "
              "at the latest\n"},
         {{"--from", "1990", good}, 1, "meanflux-build: " + good + ": no day of 1989 to 2100\n"},
+        {{only_1979.path().string()},
+         1,
+         "meanflux-build: " + only_1979.path().string() +
+             ": no year to build: 1979 is its only year, and a year built needs the year before "
+             "it\n"},
         {{"--from", "1990", dir},
          1,
          "meanflux-build: " + dir +
