@@ -143,7 +143,7 @@ int run_dialogue(std::FILE* in, std::FILE* out, std::FILE* err)
         break;
     case dialogue_status::end_of_input:
         std::fprintf(err,
-                     "%s: standard input: ended before a year from %d to %d was given\n",
+                     "%s: standard input: ended before a year from %d to %d was accepted\n",
                      program,
                      first_run_year,
                      last_run_year);

@@ -108,7 +108,7 @@ TEST(Transcript, EndOfInputWhileThePromptWaits)
         EXPECT_EQ(r.out, c.expected_out);
         EXPECT_NE(r.status, 0);
         EXPECT_EQ(r.err,
-                  "meanflux: standard input: ended before a year from 1937 to 2099 was given\n");
+                  "meanflux: standard input: ended before a year from 1937 to 2099 was accepted\n");
         EXPECT_TRUE(dir.entries().empty());
     }
 }
