@@ -4,6 +4,7 @@
 
 #include "io/output_file.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace meanflux {
@@ -16,10 +17,22 @@ void print_date_of_line(std::FILE* err, int year, int line) noexcept
     std::fputs(iso_date(date_of_day(day_number(1, 1, year) + line - 1)).data(), err);
 }
 
-} // namespace
+// The last year of which the archive of yearly daily index files published a file.
+constexpr int last_archive_year = 2018;
 
-void report_daily_problem(std::FILE* err, const char* program, std::string_view file, int year,
-                          const daily_problem& d, bool by_date) noexcept
+// What makes a year's daily index file that is not there: meanflux-import, from today's
+// publishers, or for the years it covers the archive's file of the year under its new name.
+void print_missing_file_help(std::FILE* err, int year) noexcept
+{
+    std::fputs("; meanflux-import makes it from GFZ Potsdam's or CelesTrak's file of daily indices",
+               err);
+    if (year <= last_archive_year)
+        std::fprintf(err, ", or download the archive's file of %d and rename it", year);
+}
+
+// The problem of a daily index file, without the line end.
+void print_daily_problem(std::FILE* err, const char* program, std::string_view file, int year,
+                         const daily_problem& d, bool by_date) noexcept
 {
     std::fprintf(err, "%s: %.*s: ", program, static_cast<int>(file.size()), file.data());
     if (d.status == daily_status::line_too_long || d.status == daily_status::flux_out_of_range) {
@@ -31,29 +44,38 @@ void report_daily_problem(std::FILE* err, const char* program, std::string_view 
     }
     switch (d.status) {
     case daily_status::cannot_open:
-        std::fprintf(err, "cannot open: %s\n", std::strerror(d.error_number));
+        std::fprintf(err, "cannot open: %s", std::strerror(d.error_number));
         break;
     case daily_status::read_error:
-        std::fprintf(err, "cannot read: %s\n", std::strerror(d.error_number));
+        std::fprintf(err, "cannot read: %s", std::strerror(d.error_number));
         break;
     case daily_status::line_too_long:
-        std::fprintf(err, "longer than %d characters\n", max_line_length);
+        std::fprintf(err, "longer than %d characters", max_line_length);
         break;
     case daily_status::too_many_lines:
         std::fprintf(
-            err, "%d lines or more for the %d days of %d\n", d.line, days_in_year(year), year);
+            err, "%d lines or more for the %d days of %d", d.line, days_in_year(year), year);
         break;
     case daily_status::flux_out_of_range:
         std::fprintf(err,
-                     "flux %g outside %.1f to %.1f, which the records can hold\n",
+                     "flux %g outside %.1f to %.1f, which the records can hold",
                      d.flux,
                      lowest_flux,
                      highest_flux);
         break;
     case daily_status::read:
-        std::fputs("read\n", err);
+        std::fputs("read", err);
         break;
     }
+}
+
+} // namespace
+
+void report_daily_problem(std::FILE* err, const char* program, std::string_view file, int year,
+                          const daily_problem& d, bool by_date) noexcept
+{
+    print_daily_problem(err, program, file, year, d, by_date);
+    std::fputc('\n', err);
 }
 
 void report_source_problem(std::FILE* err, const char* program, const char* path,
@@ -61,8 +83,12 @@ void report_source_problem(std::FILE* err, const char* program, const char* path
 {
     switch (status) {
     case source_status::bad_year_file:
-        report_daily_problem(
+        print_daily_problem(
             err, program, problem.file, problem.year, problem.daily, problem.by_date);
+        if (problem.daily.status == daily_status::cannot_open &&
+            problem.daily.error_number == ENOENT)
+            print_missing_file_help(err, problem.year);
+        std::fputc('\n', err);
         break;
     case source_status::malformed:
         if (problem.line > 0) {
@@ -84,7 +110,8 @@ void warn_line_count(std::FILE* err, const char* program, std::string_view file,
                      int year) noexcept
 {
     std::fprintf(err,
-                 "%s: warning: %.*s: %d lines for the %d days of %d\n",
+                 "%s: warning: %.*s: %d lines for the %d days of %d; the days it lacks take "
+                 "no part in the means\n",
                  program,
                  static_cast<int>(file.size()),
                  file.data(),

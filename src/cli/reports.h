@@ -34,12 +34,13 @@ void report_daily_problem(std::FILE* err, const char* program, std::string_view 
 //           problem  what they found
 // Notes:    A year's daily index file is named with the line at fault ("1980.dat: line 12:
 //           flux 9999 outside -93.0 to 935.0, which the records can hold"); a day of a
-//           published file by its date.
+//           published file by its date.  A year's file that is not there is followed by what
+//           makes it: meanflux-import, or for the years up to 2018 the archive's file.
 void report_source_problem(std::FILE* err, const char* program, const char* path,
                            source_status status, const source_problem& problem) noexcept;
 
 // A year's file with fewer (or more) lines than its year has days: the days it lacks take no
-// part in the means.
+// part in the means, as the warning says.
 //
 // Given:    file   the daily index file, as the messages name it
 //           lines  its lines

@@ -82,6 +82,17 @@ struct build_options {
     bool predictions = false; // CelesTrak's daily predictions after the last observed day
 };
 
+// -o with years that end before the combined file's first: there is nothing to write there.
+int no_combined_file(const build_options& o, int last_year)
+{
+    return usage_error(stderr,
+                       command,
+                       std::string("-o ") + o.output + ": the years built end with " +
+                           std::to_string(last_year) + ", and the combined file begins in " +
+                           std::to_string(first_combined_year) +
+                           "; without -o only the --yearly files are written");
+}
+
 ending read_options(const command_line& line, build_options& o)
 {
     for (const given_option& g : line.options)
@@ -107,11 +118,22 @@ ending read_options(const command_line& line, build_options& o)
                                        std::to_string(last_run_year));
             break;
         }
-    if (line.operands.size() != 1)
-        return usage_error(stderr, command, "one SOURCE is needed");
+    if (line.operands.empty())
+        return usage_error(stderr,
+                           command,
+                           "no SOURCE: name GFZ Potsdam's file, CelesTrak's SW-All.csv or a "
+                           "directory of yearly daily index files");
+    if (line.operands.size() > 1)
+        return usage_error(stderr,
+                           command,
+                           std::to_string(line.operands.size()) +
+                               " SOURCEs given: one is built at a time");
     o.source = line.operands[0];
     if (o.from != 0 && o.to != 0 && o.from > o.to)
-        return usage_error(stderr, command, "--from is after --to");
+        return usage_error(stderr,
+                           command,
+                           "--from " + std::to_string(o.from) + " is after --to " +
+                               std::to_string(o.to));
     // Years before 1950 only go into yearly files: asked for without them, they are refused
     // rather than left out unnoticed.
     for (const auto& [name, year] : {std::pair{"--from ", o.from}, std::pair{"--to ", o.to}})
@@ -122,7 +144,7 @@ ending read_options(const command_line& line, build_options& o)
                                    ": the combined file begins in 1950 at the earliest (day "
                                    "number 0); years before 1950 need --yearly DIR");
     if (o.output_given && o.to != 0 && o.to < first_combined_year)
-        return usage_error(stderr, command, "-o: the years built end before 1950");
+        return no_combined_file(o, o.to);
     return {};
 }
 
@@ -171,7 +193,7 @@ int build(const command_line& line)
     case build_status::not_there:
         return exit_not_there;
     case build_status::no_combined_file:
-        return usage_error(stderr, command, "-o: the years built end before 1950");
+        return no_combined_file(o, built.range.to);
     case build_status::source_error:
         return exit_usage_or_file;
     }

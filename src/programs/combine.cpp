@@ -84,7 +84,13 @@ int combine_files(const command_line& line)
         body += bytes;
     }
     if (first_day < 0) {
-        std::fprintf(stderr, "%s: the files hold no record; nothing written\n", program);
+        if (line.operands.size() == 1)
+            std::fprintf(stderr, "%s: %s: no record; nothing written\n", program, line.operands[0]);
+        else
+            std::fprintf(stderr,
+                         "%s: the %zu files hold no record; nothing written\n",
+                         program,
+                         line.operands.size());
         return exit_not_there;
     }
     const whole_write_result written =

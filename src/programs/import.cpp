@@ -110,6 +110,30 @@ void summarise(const source_days& source, const std::vector<year_file>& files, b
     }
 }
 
+// No day of the years from `from` to `to` among the days [0, end) of the source: the years asked
+// for, and the days the source holds, or that it holds none.
+void report_no_day(const source_days& source, std::size_t end, int from, int to, const char* input)
+{
+    std::fprintf(stderr, "%s: %s: ", program, input);
+    if (end == 0) {
+        std::fputs(source.days.empty() ? "holds no day\n"
+                                       : "holds no observed day; its predictions are written "
+                                         "with --predictions\n",
+                   stderr);
+        return;
+    }
+    const source_day& first = source.days.front();
+    const source_day& last = source.days[end - 1];
+    if (from == to)
+        std::fprintf(stderr, "no day of %d", from);
+    else
+        std::fprintf(stderr, "no day of %d to %d", from, to);
+    std::fprintf(stderr,
+                 "; its days run from %s to %s\n",
+                 iso_date({first.year, first.month, first.day}).data(),
+                 iso_date({last.year, last.month, last.day}).data());
+}
+
 // The program, once its command line is read.
 int import_files(const command_line& line)
 {
@@ -125,7 +149,10 @@ int import_files(const command_line& line)
         case opt_from:
         case opt_to:
             if (!parse_whole_number(o.argument, year) || year < 1 || year > 9999)
-                return usage_error(stderr, command, std::string(o.argument) + ": not a year");
+                return usage_error(stderr,
+                                   command,
+                                   std::string(o.id == opt_from ? "--from " : "--to ") +
+                                       o.argument + ": not a year from 1 to 9999");
             (o.id == opt_from ? from : to) = year;
             break;
         case opt_predictions:
@@ -133,10 +160,21 @@ int import_files(const command_line& line)
             break;
         }
     }
-    if (line.operands.size() != 1)
-        return usage_error(stderr, command, "one input file is needed");
+    if (line.operands.empty())
+        return usage_error(stderr,
+                           command,
+                           "no FILE: name GFZ Potsdam's Kp_ap_Ap_SN_F107 file or CelesTrak's "
+                           "SW-All.csv");
+    if (line.operands.size() > 1)
+        return usage_error(stderr,
+                           command,
+                           std::to_string(line.operands.size()) +
+                               " FILEs given: one is imported at a time");
     if (from > to)
-        return usage_error(stderr, command, "--from is after --to");
+        return usage_error(stderr,
+                           command,
+                           "--from " + std::to_string(from) + " is after --to " +
+                               std::to_string(to));
     const char* input = line.operands[0];
 
     // The whole source is read and checked before anything is written.
@@ -150,7 +188,7 @@ int import_files(const command_line& line)
     const std::size_t end = predictions ? source.days.size() : days_before_predictions(source);
     std::vector<year_file> files = files_by_year(source, end, from, to, directory);
     if (files.empty()) {
-        std::fprintf(stderr, "%s: %s: no day of the years asked for\n", program, input);
+        report_no_day(source, end, from, to, input);
         return exit_not_there;
     }
     std::vector<std::string> outputs;

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace meanflux {
@@ -141,7 +142,11 @@ int run_dialogue(std::FILE* in, std::FILE* out, std::FILE* err)
     case dialogue_status::accepted:
         break;
     case dialogue_status::end_of_input:
-        std::fprintf(err, "%s: standard input: ended before a year was accepted\n", program);
+        std::fprintf(err,
+                     "%s: standard input: ended before a year from %d to %d was accepted\n",
+                     program,
+                     first_run_year,
+                     last_run_year);
         return failure;
     case dialogue_status::input_error:
         std::fprintf(err, "%s: standard input: %s\n", program, std::strerror(errno));
@@ -185,8 +190,8 @@ int run_years(std::string_view input, std::string_view output, bool quiet,
     return out_failed ? exit_usage_or_file : status;
 }
 
-// A directory given with -C or -d: it must be one, before the first year is computed.
-ending check_directory(const char* directory, std::FILE* err)
+// A directory given with -C or -d (`option`): it must be one, before the first year is computed.
+ending check_directory(const char* option, const char* directory, std::FILE* err)
 {
     struct stat place {};
     errno = 0;
@@ -195,7 +200,7 @@ ending check_directory(const char* directory, std::FILE* err)
                                                             : 0;
     if (error_number == 0)
         return {};
-    std::fprintf(err, "%s: %s: %s\n", program, directory, std::strerror(error_number));
+    std::fprintf(err, "%s: %s %s: %s\n", program, option, directory, std::strerror(error_number));
     return exit_usage_or_file;
 }
 
@@ -220,7 +225,11 @@ int meanflux_main(const command_line& line)
             break;
         }
     if (line.operands.empty())
-        return usage_error(stderr, command, "no year");
+        return usage_error(stderr,
+                           command,
+                           "no YEAR: give years from " + std::to_string(first_run_year) + " to " +
+                               std::to_string(last_run_year) +
+                               ", or no argument for the console dialogue");
     // Every year is checked, and every directory looked at, before the first year is computed:
     // a usage error leaves every file as it was.
     std::vector<int> years;
@@ -234,9 +243,9 @@ int meanflux_main(const command_line& line)
                                    std::to_string(last_run_year));
         years.push_back(y);
     }
-    for (const char* directory : {input, output})
+    for (const auto& [option, directory] : {std::pair{"-C", input}, std::pair{"-d", output}})
         if (directory != nullptr && *directory != '\0')
-            if (const ending end = check_directory(directory, stderr))
+            if (const ending end = check_directory(option, directory, stderr))
                 return *end;
     return run_years(input, output != nullptr ? output : input, quiet, years, stdout, stderr);
 }

@@ -83,6 +83,8 @@ source_status read_years_of_directory(const char* directory, year_span years, ye
     // The years read: all those wanted; or, where the data end with the last file, from the
     // first file among them to the last, any missing year between them a gap.
     year_span read = years;
+    if (years.first > years.last)
+        return source_status::read; // no year wanted
     if (policy == missing_years::end_data) {
         std::vector<int> found;
         if (const source_status s = list_years(directory, found, problem); s != source_status::read)

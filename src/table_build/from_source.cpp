@@ -31,14 +31,18 @@ int processor_count() noexcept
 // Refuse predictions from a source that holds none.
 build_status no_predictions(const char* source, std::FILE* err)
 {
-    std::fprintf(err, "%s: %s: holds no predictions\n", build_program, source);
+    std::fprintf(err,
+                 "%s: %s: holds no predictions; of the sources only CelesTrak's SW-All.csv "
+                 "has them\n",
+                 build_program,
+                 source);
     return build_status::source_error;
 }
 
 // Choose the years from the request and what the source holds, and check that each can be
 // computed as the yearly run computes it.
-build_status choose_years(const build_request& o, const source_years& years, std::FILE* err,
-                          year_range& r)
+build_status choose_years(const build_request& o, const source_years& years, year_span wanted,
+                          std::FILE* err, year_range& r)
 {
     // The source's data end with its last day: an empty file after it adds none.
     int last_with_days = 0;
@@ -46,24 +50,69 @@ build_status choose_years(const build_request& o, const source_years& years, std
         if (years.view().line_count(year) > 0)
             last_with_days = year;
     if (last_with_days == 0) {
-        std::fprintf(err, "%s: %s: no day of the years asked for\n", build_program, o.source);
+        if (years.format == source_format::yearly_files && years.files.empty())
+            std::fprintf(err,
+                         "%s: %s: no daily index file <yyyy>.dat of %d to %d; meanflux-import "
+                         "makes them from GFZ Potsdam's or CelesTrak's file of daily indices\n",
+                         build_program,
+                         o.source,
+                         wanted.first,
+                         wanted.last);
+        else
+            std::fprintf(err,
+                         "%s: %s: no day of %d to %d\n",
+                         build_program,
+                         o.source,
+                         wanted.first,
+                         wanted.last);
         return build_status::not_there;
     }
     r.last_of_source = years.goes_on ? last_run_year + 2 : last_with_days;
     r.from = o.from != 0 ? o.from : std::max(years.first_held() + 1, first_combined_year);
     r.to = o.to != 0 ? o.to : std::min(last_with_days, last_run_year);
+    // The source's last day, which the years asked for go past.
+    const std::string last_day =
+        iso_date_of(day_number(1, 1, last_with_days) + years.view().line_count(last_with_days) - 1);
     if (!years.holds(r.from - 1)) {
         std::fprintf(err,
-                     "%s: %s: no days of %d, the year before %d, which its means need\n",
+                     "%s: %s: no days of %d, the year before %d, which its means need; its first "
+                     "year is %d: --from %d at the earliest\n",
                      build_program,
                      o.source,
                      r.from - 1,
+                     r.from,
+                     years.first_held(),
+                     years.first_held() + 1);
+        return build_status::not_there;
+    }
+    if (r.from > r.to && o.from == 0 && o.to == 0) {
+        std::fprintf(err,
+                     "%s: %s: no year to build: %d is its only year, and a year built needs the "
+                     "year before it\n",
+                     build_program,
+                     o.source,
+                     last_with_days);
+        return build_status::not_there;
+    }
+    if (r.from > r.to && o.from == 0) {
+        std::fprintf(err,
+                     "%s: %s: --to %d is before %d, the first year built without --from\n",
+                     build_program,
+                     o.source,
+                     r.to,
                      r.from);
         return build_status::not_there;
     }
     if (!years.holds(r.to) || r.from > r.to) {
-        std::fprintf(
-            err, "%s: %s: no days of %d\n", build_program, o.source, r.from > r.to ? r.from : r.to);
+        const bool from_too_late = r.from > r.to;
+        std::fprintf(err,
+                     "%s: %s: no days of %d; its last day is %s: %s %d at the latest\n",
+                     build_program,
+                     o.source,
+                     from_too_late ? r.from : r.to,
+                     last_day.c_str(),
+                     from_too_late ? "--from" : "--to",
+                     std::min(last_with_days, last_run_year));
         return build_status::not_there;
     }
     r.combined_from = r.to >= first_combined_year ? std::max(r.from, first_combined_year) : 0;
@@ -146,6 +195,16 @@ build_status build_years(const build_request& o, built_years& built, std::FILE* 
     // Of a directory only the files of the years that can be needed are read.
     const year_span wanted{o.from != 0 ? o.from - 1 : first_combined_year - 1,
                            o.to != 0 ? o.to + 1 : last_daily_file_year};
+    // Without --from the first year is 1950 at the earliest: an earlier --to leaves none.
+    if (o.from == 0 && o.to != 0 && o.to < first_combined_year) {
+        std::fprintf(err,
+                     "%s: %s: --to %d is before %d, the first year built without --from\n",
+                     build_program,
+                     o.source,
+                     o.to,
+                     first_combined_year);
+        return build_status::not_there;
+    }
     source_years& years = built.years;
     source_problem problem;
     struct stat file {};
@@ -164,7 +223,8 @@ build_status build_years(const build_request& o, built_years& built, std::FILE* 
     if (o.predictions && years.format != source_format::celestrak)
         return no_predictions(o.source, err);
     year_range& r = built.range;
-    if (const build_status status = choose_years(o, years, err, r); status != build_status::built)
+    if (const build_status status = choose_years(o, years, wanted, err, r);
+        status != build_status::built)
         return status;
 
     // Every year computed, on every core.

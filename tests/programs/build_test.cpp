@@ -293,8 +293,9 @@ TEST(Build, ShortAndEmptyFilesAsTheYearlyRunTakesThem)
     add_archive_years(piped, 1978, 1982);
     piped.write("1980.dat", y1980.substr(0, 72 * 100));
     const std::string dir = source.path().string();
-    const std::string short_1980 = "meanflux-build: warning: " + (source / "1980.dat").string() +
-                                   ": 100 lines for the 366 days of 1980\n";
+    const std::string short_1980 =
+        "meanflux-build: warning: " + (source / "1980.dat").string() +
+        ": 100 lines for the 366 days of 1980; the days it lacks take no part in the means\n";
     for (const int year : {1979, 1980, 1981}) {
         const program_result r =
             run_command("meanflux-build",
@@ -322,9 +323,10 @@ TEST(Build, ShortAndEmptyFilesAsTheYearlyRunTakesThem)
     piped.write("1981.dat", "");
     r = run_command("meanflux-build", {"--from", "1980", "--to", "1980", dir}, out.path());
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err,
-              "meanflux-build: warning: " + (source / "1981.dat").string() +
-                  ": 0 lines for the 365 days of 1981\n")
+    EXPECT_EQ(
+        r.err,
+        "meanflux-build: warning: " + (source / "1981.dat").string() +
+            ": 0 lines for the 365 days of 1981; the days it lacks take no part in the means\n")
         << "1982.dat follows: 1981.dat is not where the data end";
     EXPECT_TRUE(read_file(out / "mean_flux.dat") == per_year_pipeline(piped.path(), 1980, 1980));
     r = run_command("meanflux-build", {"-o", "new.dat", "--from", "1980", dir}, out.path());
@@ -344,9 +346,9 @@ TEST(Build, ShortAndEmptyFilesAsTheYearlyRunTakesThem)
     empty_first.write("2101.dat", "");
     r = run_command("meanflux-build", {"--from", "1980", empty_first.path().string()}, out.path());
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(
-        r.err.starts_with("meanflux-build: warning: " + (empty_first / "1979.dat").string() +
-                          ": 0 lines for the 365 days of 1979\n"))
+    EXPECT_TRUE(r.err.starts_with(
+        "meanflux-build: warning: " + (empty_first / "1979.dat").string() +
+        ": 0 lines for the 365 days of 1979; the days it lacks take no part in the means\n"))
         << r.err;
     EXPECT_TRUE(read_file(out / "mean_flux.dat") ==
                 per_year_pipeline(piped_empty.path(), 1980, 1981));
@@ -358,9 +360,10 @@ TEST(Build, ShortAndEmptyFilesAsTheYearlyRunTakesThem)
     piped.write("1979.dat", "");
     r = run_command("meanflux-build", {"--from", "1980", "--to", "1980", dir}, out.path());
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err,
-              "meanflux-build: warning: " + (source / "1979.dat").string() +
-                  ": 0 lines for the 365 days of 1979\n");
+    EXPECT_EQ(
+        r.err,
+        "meanflux-build: warning: " + (source / "1979.dat").string() +
+            ": 0 lines for the 365 days of 1979; the days it lacks take no part in the means\n");
     EXPECT_TRUE(read_file(out / "mean_flux.dat") == per_year_pipeline(piped.path(), 1980, 1980));
 
     // An empty file after the last year adds no day (as the one a user makes for the per-year
@@ -377,7 +380,8 @@ TEST(Build, Refusals)
     scratch_dir source;
     add_archive_years(source, 1979, 1981);
     const std::string dir = source.path().string();
-    scratch_dir gap, gap_after, gaps_after;
+    scratch_dir gap, gap_after, gaps_after, only_1979;
+    add_archive_years(only_1979, 1979, 1979);
     add_archive_years(gap, 1978, 1981);
     fs::remove(gap / "1979.dat");
     // The year after --to missing, a later year there; two years missing after the last built.
@@ -413,14 +417,16 @@ TEST(Build, Refusals)
     const std::string usage = "usage: meanflux-build [-o FILE|-] [--yearly DIR] [--from YEAR] "
                               "[--to YEAR] [--predictions] SOURCE\n";
     const Case cases[] = {
-        {{}, 2, "meanflux-build: one SOURCE is needed"},
-        {{dir, dir}, 2, "meanflux-build: one SOURCE is needed"},
+        {{}, 2, "meanflux-build: no SOURCE: name GFZ Potsdam's file, CelesTrak's SW-All.csv or"},
+        {{dir, dir}, 2, "meanflux-build: 2 SOURCEs given: one is built at a time"},
         {{"--from", "198o", dir}, 2, "meanflux-build: --from 198o: not a year from 1937 to 2099"},
         {{"--from", "1936", "--yearly", "y", dir},
          2,
          "meanflux-build: --from 1936: not a year from 1937 to 2099"},
         {{"--to", "2100", dir}, 2, "meanflux-build: --to 2100: not a year from 1937 to 2099"},
-        {{"--from", "1981", "--to", "1980", dir}, 2, "meanflux-build: --from is after --to"},
+        {{"--from", "1981", "--to", "1980", dir},
+         2,
+         "meanflux-build: --from 1981 is after --to 1980"},
         {{"--from", "1949", dir},
          2,
          "meanflux-build: --from 1949: the combined file begins in 1950 at the earliest (day "
@@ -428,12 +434,27 @@ TEST(Build, Refusals)
          "years before 1950 need --yearly DIR"},
         {{"-o", "x.dat", "--yearly", "y", "--to", "1949", dir},
          2,
-         "meanflux-build: -o: the years built end before 1950"},
+         "meanflux-build: -o x.dat: the years built end with 1949, and the combined file begins "
+         "in 1950; without -o only the --yearly files are written\n"},
+        // Without --from the first year is 1950: an earlier --to leaves none.
+        {{"--yearly", "y", "--to", "1945", dir},
+         1,
+         "meanflux-build: " + dir +
+             ": --to 1945 is before 1950, the first year built without "
+             "--from\n"},
+        {{"--yearly", "y", "--to", "1948", dir},
+         1,
+         "meanflux-build: " + dir +
+             ": --to 1948 is before 1950, the first year built without "
+             "--from\n"},
         {{"--frm", "1980", dir}, 2, "unrecognized option '--frm'"},
         {{(source / "none").string()},
          2,
          "meanflux-build: " + (source / "none").string() + ": No such file or directory"},
-        {{"--predictions", dir}, 2, "meanflux-build: " + dir + ": holds no predictions"},
+        {{"--predictions", dir},
+         2,
+         "meanflux-build: " + dir +
+             ": holds no predictions; of the sources only CelesTrak's SW-All.csv has them\n"},
         {{"--predictions", gfz_1979_1981.string()},
          2,
          "meanflux-build: " + gfz_1979_1981.string() + ": holds no predictions"},
@@ -443,8 +464,9 @@ TEST(Build, Refusals)
         {{gap.path().string()},
          1,
          "meanflux-build: " + (gap / "1979.dat").string() +
-             ": cannot open: No such file or "
-             "directory"},
+             ": cannot open: No such file or directory; meanflux-import makes it from GFZ "
+             "Potsdam's or CelesTrak's file of daily indices, or download the archive's file of "
+             "1979 and rename it\n"},
         {{"--from", "1980", "--to", "1984", gap_after.path().string()},
          1,
          "meanflux-build: " + (gap_after / "1985.dat").string() +
@@ -471,8 +493,30 @@ TEST(Build, Refusals)
         {{"--from", "1979", dir},
          1,
          "meanflux-build: " + dir +
-             ": no days of 1978, the year before 1979, which its means need"},
-        {{"--to", "1982", dir}, 1, "meanflux-build: " + dir + ": no days of 1982"},
+             ": no days of 1978, the year before 1979, which its means need; its first year is "
+             "1979: --from 1980 at the earliest\n"},
+        {{"--to", "1982", dir},
+         1,
+         "meanflux-build: " + dir +
+             ": no days of 1982; its last day is 1981-12-31: --to 1981 at "
+             "the latest\n"},
+        {{"--from", "1982", good},
+         1,
+         "meanflux-build: " + good +
+             ": no days of 1982; its last day is 1981-12-31: --from 1981 "
+             "at the latest\n"},
+        {{"--from", "1990", good}, 1, "meanflux-build: " + good + ": no day of 1989 to 2100\n"},
+        {{only_1979.path().string()},
+         1,
+         "meanflux-build: " + only_1979.path().string() +
+             ": no year to build: 1979 is its only year, and a year built needs the year before "
+             "it\n"},
+        {{"--from", "1990", dir},
+         1,
+         "meanflux-build: " + dir +
+             ": no daily index file <yyyy>.dat of 1989 to 2100; "
+             "meanflux-import makes them from GFZ Potsdam's or CelesTrak's file of daily "
+             "indices\n"},
         {{long_line.path().string()},
          2,
          "meanflux-build: " + (long_line / "1980.dat").string() +

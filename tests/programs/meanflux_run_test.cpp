@@ -77,7 +77,9 @@ TEST(Run, ANextYearFileStillBeingPublished)
     const program_result r = run_meanflux(dir.path(), "2017\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, dialogue(2017) + closing("2017"));
-    EXPECT_EQ(r.err, "meanflux: warning: 2018.dat: 120 lines for the 365 days of 2018\n");
+    EXPECT_EQ(r.err,
+              "meanflux: warning: 2018.dat: 120 lines for the 365 days of 2018; the days it lacks "
+              "take no part in the means\n");
 
     const std::string out = read_file(dir / "2017_m.dat");
     EXPECT_EQ(out, reference_mean_flux_file(dir.path(), 2017));
@@ -116,11 +118,16 @@ TEST(Run, MissingFilesStopTheRunBeforeAnythingIsWritten)
         std::initializer_list<int> present;
         int year;
         const char* missing;
+        const char* archive;
     };
+    // What makes the file: the archive only for the years it published.
+    constexpr const char* importer =
+        ": cannot open: No such file or directory; meanflux-import makes it from GFZ Potsdam's "
+        "or CelesTrak's file of daily indices";
     const Case cases[] = {
-        {{2016, 2017, 2018}, 2018, "2019.dat"},
-        {{1980, 1981}, 1980, "1979.dat"},
-        {{1979, 1981}, 1980, "1980.dat"},
+        {{2016, 2017, 2018}, 2018, "2019.dat", ""},
+        {{1980, 1981}, 1980, "1979.dat", ", or download the archive's file of 1979 and rename it"},
+        {{1979, 1981}, 1980, "1980.dat", ", or download the archive's file of 1980 and rename it"},
     };
     for (const auto& c : cases) {
         scratch_dir dir;
@@ -129,9 +136,7 @@ TEST(Run, MissingFilesStopTheRunBeforeAnythingIsWritten)
         const program_result r = run_meanflux(dir.path(), std::to_string(c.year) + "\n");
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, dialogue(c.year)) << "no closing message";
-        EXPECT_EQ(r.err,
-                  "meanflux: " + std::string(c.missing) +
-                      ": cannot open: No such file or directory\n");
+        EXPECT_EQ(r.err, "meanflux: " + std::string(c.missing) + importer + c.archive + "\n");
         EXPECT_EQ(dir.entries(), before) << "nothing written";
     }
 }
@@ -145,9 +150,12 @@ TEST(Run, LineCountWarningsForEachFile)
     const program_result r = run_meanflux(dir.path(), "1980\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err,
-              "meanflux: warning: 1979.dat: 364 lines for the 365 days of 1979\n"
-              "meanflux: warning: 1980.dat: 365 lines for the 366 days of 1980\n"
-              "meanflux: warning: 1981.dat: 120 lines for the 365 days of 1981\n");
+              "meanflux: warning: 1979.dat: 364 lines for the 365 days of 1979; the days it lacks "
+              "take no part in the means\n"
+              "meanflux: warning: 1980.dat: 365 lines for the 366 days of 1980; the days it lacks "
+              "take no part in the means\n"
+              "meanflux: warning: 1981.dat: 120 lines for the 365 days of 1981; the days it lacks "
+              "take no part in the means\n");
     EXPECT_EQ(read_file(dir / "1980_m.dat").size(), 365u * 49u) << "a record for every line";
 }
 
@@ -251,12 +259,14 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const scratch_dir& d) {
                        edit(d, "1979.dat", [](auto& f) { f.resize(f.size() - 72); });
                    },
-                   "meanflux: warning: 1979.dat: 364 lines for the 365 days of 1979\n",
+                   "meanflux: warning: 1979.dat: 364 lines for the 365 days of 1979; the days it "
+                   "lacks take no part in the means\n",
                    false},
         lines_case{
             "1980.dat with 300 lines",
             [](const scratch_dir& d) { edit(d, "1980.dat", [](auto& f) { f.resize(300 * 72); }); },
-            "meanflux: warning: 1980.dat: 300 lines for the 366 days of 1980\n",
+            "meanflux: warning: 1980.dat: 300 lines for the 366 days of 1980; the days it lacks "
+            "take no part in the means\n",
             false},
         // Days without observation: filled from their means, and no pull toward zero.
         lines_case{"flux fields without a finite number",

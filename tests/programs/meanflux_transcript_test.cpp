@@ -32,9 +32,13 @@ TEST_P(Dialogue, AcceptedYears)
     const program_result r = run_meanflux(dir.path(), c.input);
     EXPECT_EQ(r.out, c.expected_out);
     // The directory holds no daily index files: the run stops at the first one it needs, the
-    // preceding year's, after the dialogue.
+    // preceding year's, after the dialogue, and says what makes it.
     const std::string before = c.expected_out.substr(c.expected_out.find("files: '") + 8, 8);
-    EXPECT_EQ(r.err, "meanflux: " + before + ": cannot open: No such file or directory\n");
+    EXPECT_EQ(r.err.rfind("meanflux: " + before +
+                              ": cannot open: No such file or directory; meanflux-import makes it",
+                          0),
+              0U)
+        << r.err;
     EXPECT_EQ(r.status, 1);
 }
 
@@ -103,7 +107,8 @@ TEST(Transcript, EndOfInputWhileThePromptWaits)
         const program_result r = run_meanflux(dir.path(), c.input);
         EXPECT_EQ(r.out, c.expected_out);
         EXPECT_NE(r.status, 0);
-        EXPECT_EQ(r.err, "meanflux: standard input: ended before a year was accepted\n");
+        EXPECT_EQ(r.err,
+                  "meanflux: standard input: ended before a year from 1937 to 2099 was accepted\n");
         EXPECT_TRUE(dir.entries().empty());
     }
 }

@@ -17,6 +17,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A daily index file not there, and what makes it, up to the year.
+const std::string missing_help =
+    ": cannot open: No such file or directory; meanflux-import makes it from GFZ Potsdam's or "
+    "CelesTrak's file of daily indices, or download the archive's file of ";
+
 const std::string usage = "usage: meanflux\n"
                           "       meanflux [-C DIR] [-d DIR] [-q] YEAR...\n";
 
@@ -111,8 +116,8 @@ TEST(Command, SeveralYearsOneFailingDoesNotStopTheOthers)
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "1980_m.dat: 366 days\n1981_m.dat: 365 days\n");
     EXPECT_EQ(r.err,
-              "meanflux: 1978.dat: cannot open: No such file or directory\n"
-              "meanflux: 1983.dat: cannot open: No such file or directory\n");
+              "meanflux: 1978.dat" + missing_help + "1978 and rename it\n" + "meanflux: 1983.dat" +
+                  missing_help + "1983 and rename it\n");
     EXPECT_EQ(read_file(dir / "1979_m.dat"), "the user's earlier file\r\n");
     EXPECT_FALSE(fs::exists(dir / "1982_m.dat"));
     for (const int y : {1980, 1981})
@@ -176,7 +181,7 @@ TEST(Command, ADirectoryToWorkIn)
     const program_result r = meanflux({"-C", "data", "1980"}, elsewhere.path());
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "meanflux: data/1981.dat: cannot open: No such file or directory\n");
+    EXPECT_EQ(r.err, "meanflux: data/1981.dat" + missing_help + "1981 and rename it\n");
 }
 
 TEST(Command, UsageErrorsChangeNothing)
@@ -188,9 +193,12 @@ TEST(Command, UsageErrorsChangeNothing)
         std::vector<std::string> args;
         std::string err;
     };
+    const std::string no_year =
+        "meanflux: no YEAR: give years from 1937 to 2099, or no argument for the console "
+        "dialogue\n";
     const Case cases[] = {
-        {{"-q"}, "meanflux: no year\n" + usage},
-        {{"-C", "."}, "meanflux: no year\n" + usage},
+        {{"-q"}, no_year + usage},
+        {{"-C", "."}, no_year + usage},
         // The years the console run accepts, written in four digits.
         {{"1936"}, "meanflux: 1936: not a year from 1937 to 2099\n" + usage},
         {{"2100"}, "meanflux: 2100: not a year from 1937 to 2099\n" + usage},
@@ -202,10 +210,10 @@ TEST(Command, UsageErrorsChangeNothing)
         {{""}, "meanflux: : not a year from 1937 to 2099\n" + usage},
         // One bad year among good ones: no year is computed.
         {{"1980", "abc"}, "meanflux: abc: not a year from 1937 to 2099\n" + usage},
-        {{"-C", "missing", "1980"}, "meanflux: missing: No such file or directory\n"},
-        {{"-d", "missing", "1980"}, "meanflux: missing: No such file or directory\n"},
-        {{"-C", "a file", "1980"}, "meanflux: a file: Not a directory\n"},
-        {{"-C", "1980.dat/", "1980"}, "meanflux: 1980.dat/: Not a directory\n"},
+        {{"-C", "missing", "1980"}, "meanflux: -C missing: No such file or directory\n"},
+        {{"-d", "missing", "1980"}, "meanflux: -d missing: No such file or directory\n"},
+        {{"-C", "a file", "1980"}, "meanflux: -C a file: Not a directory\n"},
+        {{"-C", "1980.dat/", "1980"}, "meanflux: -C 1980.dat/: Not a directory\n"},
     };
     const auto before = dir.entries();
     for (const auto& c : cases) {

@@ -84,6 +84,7 @@ TEST(SourceYears, ADirectorysDataEndWhereNoLaterFileIs)
         {"no file after 2100 counts", {1979, 1980, 1981, 2101}, {1949, 2100}, 1979, 1981, false, 0},
         {"an empty file is a year held", {0, 1980, 1981}, {1979, 1981}, 1979, 1981, false, 0},
         {"no year wanted has a file", {1979}, {1990, 2000}, 1, 0, false, 0},
+        {"years wanted that run backwards", {1946, 1947, 1948, 1949}, {1949, 1946}, 1, 0, false, 0},
     };
     for (const auto& c : cases) {
         scratch_dir dir;
