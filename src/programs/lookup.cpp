@@ -116,12 +116,16 @@ constexpr const char* csv_heading =
 // Append text formatted as printf formats it.
 [[gnu::format(printf, 2, 3)]] void append_formatted(std::string& text, const char* format, ...)
 {
+    // Into a small buffer first: a second pass only for a text that does not fit.
+    std::array<char, 64> small{};
     std::va_list args, again;
     va_start(args, format);
     va_copy(again, args);
-    const int size = std::vsnprintf(nullptr, 0, format, args);
+    const int size = std::vsnprintf(small.data(), small.size(), format, args);
     va_end(args);
-    if (size > 0) {
+    if (size > 0 && static_cast<std::size_t>(size) < small.size()) {
+        text.append(small.data(), static_cast<std::size_t>(size));
+    } else if (size > 0) {
         const std::size_t at = text.size();
         text.resize(at + static_cast<std::size_t>(size) + 1);
         std::vsnprintf(text.data() + at, static_cast<std::size_t>(size) + 1, format, again);
@@ -843,6 +847,7 @@ struct epoch_lookups {
     predicted_days predicted;
     int status = exit_ok;
     bool flush_each = false; // each row goes out at once: someone types the epochs
+    std::string heading;
 };
 
 // Look an epoch that has been read up, and write its row; false when the output failed.
@@ -867,7 +872,7 @@ bool look_up_epoch(epoch_lookups& e, std::string_view epoch, int day, double sec
         ++e.predicted.epochs;
     }
     const std::string row = format_epoch_row(e.shown.csv, epoch, result, w);
-    if (!write_row(e.shown, e.shown.csv ? epoch_csv_heading : epoch_table_heading().c_str(), row))
+    if (!write_row(e.shown, e.heading.c_str(), row))
         return false;
     if (e.flush_each)
         std::fflush(e.shown.out);
@@ -937,8 +942,14 @@ int look_up_epochs(const lookup_input& input, const std::vector<const char*>& ep
             explain_unusable(stderr, file, fd);
         return exit_usage_or_file;
     }
-    epoch_lookups e{table, header, file, {stdout, csv}, {}};
-    e.flush_each = ::isatty(STDIN_FILENO) == 1;
+    epoch_lookups e{table,
+                    header,
+                    file,
+                    {stdout, csv},
+                    {},
+                    exit_ok,
+                    ::isatty(STDIN_FILENO) == 1,
+                    csv ? epoch_csv_heading : epoch_table_heading()};
     for (const char* epoch : epochs) {
         int day = 0;
         double seconds = 0;
