@@ -4,6 +4,7 @@
 #include "cli/command.h"
 #include "cli/reports.h"
 #include "io/file_handle.h"
+#include "io/streamed_input.h"
 #include "lookup/lookup_at.h"
 #include "lookup/table_data.h"
 #include "record/combined_file.h"
@@ -25,7 +26,6 @@
 #include <fcntl.h>
 #include <string>
 #include <string_view>
-#include <sys/mman.h>
 #include <unistd.h>
 #include <vector>
 
@@ -458,49 +458,6 @@ class owned_descriptor {
     int fd_ = -1;
 };
 
-// A file in memory holding `bytes`, read at offsets as a file on disk is.
-//
-// Returns:  its descriptor, or -1 (errno tells why).
-int memory_file(std::string_view bytes) noexcept
-{
-    const int fd = ::memfd_create(program, MFD_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0) {
-            const int error_number = wrote < 0 ? errno : EIO;
-            ::close(fd);
-            errno = error_number;
-            return -1;
-        }
-        done += static_cast<std::size_t>(wrote);
-    }
-    return fd;
-}
-
-// Read standard input, in order, until `bytes` holds `size` bytes or the input ends.
-//
-// Returns:  0, or the errno of a failed read.
-int read_standard_input(std::string& bytes, std::size_t size)
-{
-    std::array<char, 1 << 16> buffer{};
-    while (bytes.size() < size) {
-        const ssize_t got =
-            ::read(STDIN_FILENO, buffer.data(), std::min(buffer.size(), size - bytes.size()));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return errno;
-        if (got == 0)
-            break;
-        bytes.append(buffer.data(), static_cast<std::size_t>(got));
-    }
-    return 0;
-}
-
 // The bytes of a combined file that its header line says the lookups can reach: the header and
 // the records of its range, no more.
 std::int64_t reachable_bytes(const combined_header& header) noexcept
@@ -523,11 +480,11 @@ ending open_standard_input(lookup_input& input)
 {
     input.name = "standard input";
     std::string bytes;
-    int error_number = read_standard_input(bytes, header_search_limit + 1);
+    int error_number = read_until(STDIN_FILENO, bytes, header_search_limit + 1);
     combined_header header{};
     if (error_number == 0 && parse_combined_header(bytes, header))
         error_number =
-            read_standard_input(bytes, static_cast<std::size_t>(reachable_bytes(header)));
+            read_until(STDIN_FILENO, bytes, static_cast<std::size_t>(reachable_bytes(header)));
     if (error_number != 0) {
         std::fprintf(
             stderr, "%s: standard input: cannot read: %s\n", program, std::strerror(error_number));
@@ -766,69 +723,6 @@ std::string format_epoch_row(bool csv, std::string_view epoch, int result, const
     return row.append("\n");
 }
 
-// Lines of standard input as they come, read in blocks: a line longer than any epoch is known
-// as too long without being kept whole, so endless or huge input needs no more memory than a
-// block and a line.
-class input_lines {
-  public:
-    static constexpr std::size_t longest = 4096;
-
-    // The next line, without its line end (LF or CR LF); false at the end of the input or after
-    // a read error (error_number()).  `too_long`: the line has more than `longest` characters,
-    // of which `line` holds the first.
-    bool next(std::string& line, bool& too_long)
-    {
-        line.clear();
-        too_long = false;
-        bool started = false;
-        for (;;) {
-            if (at_ == end_ && !fill())
-                break;
-            started = true;
-            const char* from = buffer_.data() + at_;
-            const auto* lf = static_cast<const char*>(std::memchr(from, '\n', end_ - at_));
-            const std::size_t size =
-                lf != nullptr ? static_cast<std::size_t>(lf - from) : end_ - at_;
-            const std::size_t kept = std::min(size, longest + 1 - line.size());
-            line.append(from, kept);
-            at_ += size + (lf != nullptr ? 1 : 0);
-            if (lf != nullptr)
-                break;
-        }
-        if (!line.empty() && line.back() == '\r' && line.size() <= longest)
-            line.pop_back();
-        if (line.size() > longest) {
-            too_long = true;
-            line.resize(longest);
-        }
-        return started;
-    }
-    int error_number() const noexcept { return error_number_; }
-    std::int64_t number() const noexcept { return number_; }
-    void count() noexcept { ++number_; }
-
-  private:
-    bool fill()
-    {
-        at_ = end_ = 0;
-        for (;;) {
-            const ssize_t got = ::read(STDIN_FILENO, buffer_.data(), buffer_.size());
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                error_number_ = errno;
-            if (got <= 0)
-                return false;
-            end_ = static_cast<std::size_t>(got);
-            return true;
-        }
-    }
-    std::array<char, 1 << 16> buffer_{};
-    std::size_t at_ = 0, end_ = 0;
-    int error_number_ = 0;
-    std::int64_t number_ = 0;
-};
-
 // Text without the blanks and tabs around it.
 std::string_view trimmed(std::string_view text)
 {
@@ -883,11 +777,10 @@ bool look_up_epoch(epoch_lookups& e, std::string_view epoch, int day, double sec
 // failed.
 bool look_up_input_epochs(epoch_lookups& e)
 {
-    input_lines lines;
+    input_lines lines(STDIN_FILENO);
     std::string line;
     bool too_long = false;
     while (lines.next(line, too_long)) {
-        lines.count();
         const std::string_view epoch = trimmed(line);
         if (epoch.empty() && !too_long)
             continue;
