@@ -8,6 +8,7 @@
 
 #include <array>
 #include <compare>
+#include <string>
 #include <string_view>
 
 namespace meanflux {
@@ -85,6 +86,27 @@ constexpr int day_number_of(calendar_date date) noexcept
 // Returned: date  the date, when the text is one
 // Returns:  true for a valid date of the years 0 to 9999 (the day exists in its month).
 [[nodiscard]] bool parse_iso_date(std::string_view text, calendar_date& date) noexcept;
+
+// The days of a date, a month or a year, as the programs take them on their command lines.
+struct calendar_period {
+    calendar_date first;
+    calendar_date last;
+};
+
+// Read a date (YYYY-MM-DD), a month (YYYY-MM: its days) or a year (YYYY: its days).
+//
+// Given:    text    the characters: four digits for the year, two each for the month and day
+// Returned: period  its first and last day, when the text is one of these
+// Returns:  true for a date of the years 0 to 9999 that exists, a month 01 to 12 of such a year,
+//           or such a year.
+[[nodiscard]] bool parse_period(std::string_view text, calendar_period& period) noexcept;
+
+// Why text of the form of a date or a month names none, in words the user can act on.
+//
+// Given:    text  the characters, as parse_period takes them
+// Returns:  "February 1989 has no 30th day", "1989-13: a year has the months 01 to 12", ...; ""
+//           when the text names a period, or is not of these forms at all.
+[[nodiscard]] std::string period_problem(std::string_view text);
 
 // A date written YYYY-MM-DD, with its terminator.
 using iso_date_text = std::array<char, 11>;

@@ -184,18 +184,18 @@ range_status parse_date_range(std::string_view text, date_range& range) noexcept
 {
     constexpr std::string_view separator = "..";
     const std::size_t dots = text.find(separator);
-    date_range r{};
+    calendar_period first{}, last{};
     if (dots == std::string_view::npos) {
-        if (!parse_iso_date(text, r.first))
+        if (!parse_period(text, first))
             return range_status::not_a_date;
-        r.last = r.first;
-    } else if (!parse_iso_date(text.substr(0, dots), r.first) ||
-               !parse_iso_date(text.substr(dots + separator.size()), r.last)) {
+        last = first;
+    } else if (!parse_period(text.substr(0, dots), first) ||
+               !parse_period(text.substr(dots + separator.size()), last)) {
         return range_status::not_a_date;
     }
-    if (r.last < r.first)
+    if (last.last < first.first)
         return range_status::reversed;
-    range = r;
+    range = {first.first, last.last};
     return range_status::valid;
 }
 

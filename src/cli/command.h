@@ -136,11 +136,13 @@ struct date_range {
 
 enum class range_status {
     valid,
-    not_a_date, // neither YYYY-MM-DD nor YYYY-MM-DD..YYYY-MM-DD of valid dates
+    not_a_date, // no date, month or year (parse_period), nor a range FIRST..LAST of them
     reversed,   // the last date comes before the first
 };
 
-// Read one date (YYYY-MM-DD, a range of one day) or a range of days (YYYY-MM-DD..YYYY-MM-DD).
+// Read a date (YYYY-MM-DD, a range of one day), a month (YYYY-MM) or a year (YYYY), or a range
+// FIRST..LAST of them: from the first day of FIRST to the last day of LAST (1989-03..1989-05 is
+// March to May whole).
 //
 // Given:    text   the argument
 // Returned: range  the first and last day, when the text is valid

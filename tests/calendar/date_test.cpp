@@ -49,6 +49,28 @@ TEST(CalendarDate, ReadAsYYYYMMDD)
         calendar_date d{};
         EXPECT_EQ(parse_iso_date(c.text, d), c.valid) << c.text;
     }
+    // A date of the right form that does not exist is named in words the user can act on.
+    struct Problem {
+        const char* text;
+        const char* problem;
+    };
+    constexpr Problem problems[] = {
+        {"1989-02-30", "February 1989 has no 30th day"},
+        {"1981-02-29", "February 1981 has no 29th day"},
+        {"1980-04-31", "April 1980 has no 31st day"},
+        {"1980-01-32", "January 1980 has no 32nd day"},
+        {"1980-06-33", "June 1980 has no 33rd day"},
+        {"1980-01-00", "1980-01-00: the days of a month count from 01"},
+        {"1980-13-01", "1980-13-01: a year has the months 01 to 12"},
+        {"1980-00", "1980-00: a year has the months 01 to 12"},
+        {"1980-02-29", ""},
+        {"1980-02", ""},
+        {"1980/02/30", ""},
+        {"1980-2-30", ""},
+    };
+    for (const auto& c : problems)
+        EXPECT_EQ(period_problem(c.text), c.problem) << c.text;
+
     calendar_date d{};
     ASSERT_TRUE(parse_iso_date("1981-07-04", d));
     EXPECT_EQ(d.year, 1981);

@@ -35,6 +35,17 @@ TEST(ParseDateRange, OneDateOrTwoJoinedByTwoDots)
         {"1980-01-01..1980-01-02..1980-01-03", range_status::not_a_date, {}, {}},
         {"1980-01-01-1980-01-02", range_status::not_a_date, {}, {}},
         {"1980-01-01 ..1980-01-02", range_status::not_a_date, {}, {}},
+        // Months and years are their days, on either side of a range.
+        {"1989-03..1989-05", range_status::valid, {1989, 3, 1}, {1989, 5, 31}},
+        {"1980-02", range_status::valid, {1980, 2, 1}, {1980, 2, 29}},
+        {"1989", range_status::valid, {1989, 1, 1}, {1989, 12, 31}},
+        {"1989..1990-02-15", range_status::valid, {1989, 1, 1}, {1990, 2, 15}},
+        {"1989-03-20..1989-03", range_status::valid, {1989, 3, 20}, {1989, 3, 31}},
+        {"1989-03..1989-02-28", range_status::reversed, {}, {}},
+        {"1989-13", range_status::not_a_date, {}, {}},
+        {"1989-00", range_status::not_a_date, {}, {}},
+        {"198", range_status::not_a_date, {}, {}},
+        {"1989-3", range_status::not_a_date, {}, {}},
     };
     for (const auto& c : cases) {
         date_range r{{1, 1, 1}, {1, 1, 1}};
