@@ -105,19 +105,7 @@ iso_date_text iso_date(calendar_date date) noexcept
 
 const char* month_name(int month) noexcept
 {
-    constexpr std::array<const char*, 12> names{"January",
-                                                "February",
-                                                "March",
-                                                "April",
-                                                "May",
-                                                "June",
-                                                "July",
-                                                "August",
-                                                "September",
-                                                "October",
-                                                "November",
-                                                "December"};
-    return month >= 1 && month <= 12 ? names[static_cast<std::size_t>(month) - 1] : "";
+    return month >= 1 && month <= 12 ? month_names[month - 1] : "";
 }
 
 bool parse_run_year(std::string_view text, int& year) noexcept

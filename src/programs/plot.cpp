@@ -71,24 +71,13 @@ struct plot_options {
 // its form was right.
 std::string date_refusal(const char* option, std::string_view text)
 {
-    const auto digits = [&](std::size_t at, std::size_t n) {
-        int v = 0;
-        for (std::size_t i = at; i < at + n; ++i) {
-            if (text[i] < '0' || text[i] > '9')
-                return -1;
-            v = v * 10 + (text[i] - '0');
-        }
-        return v;
-    };
-    const std::string given = std::string(option) + " " + std::string(text) + ": ";
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-' || digits(0, 4) < 0 ||
-        digits(5, 2) < 0 || digits(8, 2) < 0)
-        return given + "not a date of the form YYYY-MM-DD";
-    const int month = digits(5, 2);
-    if (month < 1 || month > 12)
-        return given + "there is no month " + std::to_string(month);
-    return given + month_name(month) + " " + std::string(text.substr(0, 4)) + " has no day " +
-           std::to_string(digits(8, 2));
+    const std::string written(text);
+    std::string problem = text.size() == 10 ? period_problem(text) : "";
+    if (problem.empty())
+        return std::string(option) + " " + written + ": not a date of the form YYYY-MM-DD";
+    if (problem.rfind(written + ":", 0) != 0)
+        problem = written + ": " + problem;
+    return std::string(option) + " " + problem;
 }
 
 std::string iso_text(int day)

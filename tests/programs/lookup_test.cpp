@@ -145,7 +145,8 @@ TEST_F(LookupCommand, TellsApartTheWaysADayIsNotThere)
         {{"--source", "kp_ap", "--predictions", "1980-01-01"},
          2,
          "",
-         "meanflux-lookup: kp_ap: holds no predictions\n"},
+         "meanflux-lookup: kp_ap: holds no predictions; of the sources only CelesTrak's SW-All.csv "
+         "has them\n"},
         {{"-f", "nan.dat", "1979-12-31"},
          0,
          "1979-12-31  2.3  2.3  1.7  2.0  2.3  2.0  2.7  3.3    18.7   10          -          -  "
