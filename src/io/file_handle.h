@@ -13,6 +13,28 @@ enum class reading {
     in_order,   // from start to end (read): a FIFO is read as its writer writes
 };
 
+// An open descriptor, closed when its owner goes out of scope; -1 when it holds none.
+class owned_descriptor {
+  public:
+    owned_descriptor() noexcept = default;
+    explicit owned_descriptor(int fd) noexcept : fd_(fd) {}
+    ~owned_descriptor() { reset(-1); }
+    owned_descriptor(const owned_descriptor&) = delete;
+    owned_descriptor& operator=(const owned_descriptor&) = delete;
+
+    int fd() const noexcept { return fd_; }
+    // Close what is held, if anything, and hold fd instead.
+    void reset(int fd) noexcept
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+
+  private:
+    int fd_ = -1;
+};
+
 // A file descriptor open for reading, closed when its owner goes out of scope.  fd is negative
 // when the file could not be opened (errno tells why).
 //
@@ -22,32 +44,24 @@ enum class reading {
 class descriptor {
   public:
     explicit descriptor(const char* name, reading way = reading::positioned) noexcept
-        : fd_(::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK))
+        : owner_(::open(name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK))
     {
-        if (fd_ < 0 || way == reading::positioned)
+        if (owner_.fd() < 0 || way == reading::positioned)
             return;
         // Reading in order waits for data again, as reading a pipe does.
-        const int flags = ::fcntl(fd_, F_GETFL);
-        if (flags == -1 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        const int flags = ::fcntl(owner_.fd(), F_GETFL);
+        if (flags == -1 || ::fcntl(owner_.fd(), F_SETFL, flags & ~O_NONBLOCK) == -1) {
             const int error_number = errno;
-            ::close(fd_);
-            fd_ = -1;
+            owner_.reset(-1);
             errno = error_number;
         }
     }
-    ~descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    descriptor(const descriptor&) = delete;
-    descriptor& operator=(const descriptor&) = delete;
 
-    int fd() const noexcept { return fd_; }
-    explicit operator bool() const noexcept { return fd_ >= 0; }
+    int fd() const noexcept { return owner_.fd(); }
+    explicit operator bool() const noexcept { return owner_.fd() >= 0; }
 
   private:
-    int fd_;
+    owned_descriptor owner_;
 };
 
 } // namespace meanflux

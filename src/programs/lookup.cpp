@@ -434,30 +434,6 @@ range_outcome look_up_range(int fd, const char* file, const date_range& range, r
     return outcome;
 }
 
-// An open descriptor that is closed when its owner goes.
-class owned_descriptor {
-  public:
-    owned_descriptor() noexcept = default;
-    explicit owned_descriptor(int fd) noexcept : fd_(fd) {}
-    ~owned_descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    owned_descriptor(const owned_descriptor&) = delete;
-    owned_descriptor& operator=(const owned_descriptor&) = delete;
-    int fd() const noexcept { return fd_; }
-    void reset(int fd) noexcept
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = fd;
-    }
-
-  private:
-    int fd_ = -1;
-};
-
 // The bytes of a combined file that its header line says the lookups can reach: the header and
 // the records of its range, no more.
 std::int64_t reachable_bytes(const combined_header& header) noexcept
