@@ -75,6 +75,8 @@ void report_daily_problem(std::FILE* err, const char* program, std::string_view 
                           const daily_problem& d, bool by_date) noexcept
 {
     print_daily_problem(err, program, file, year, d, by_date);
+    if (d.status == daily_status::cannot_open && d.error_number == ENOENT)
+        print_missing_file_help(err, year);
     std::fputc('\n', err);
 }
 
@@ -83,12 +85,8 @@ void report_source_problem(std::FILE* err, const char* program, const char* path
 {
     switch (status) {
     case source_status::bad_year_file:
-        print_daily_problem(
+        report_daily_problem(
             err, program, problem.file, problem.year, problem.daily, problem.by_date);
-        if (problem.daily.status == daily_status::cannot_open &&
-            problem.daily.error_number == ENOENT)
-            print_missing_file_help(err, problem.year);
-        std::fputc('\n', err);
         break;
     case source_status::malformed:
         if (problem.line > 0) {

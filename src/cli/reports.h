@@ -21,7 +21,8 @@ namespace meanflux {
 //           problem  what the reading found (not `read`)
 //           by_date  the file is a published one: its days are named by date, not by line
 // Notes:    "1980.dat: line 12: flux 9999 outside -93.0 to 935.0, which the records can hold",
-//           "1981.dat: cannot open: No such file or directory", ...
+//           "1981.dat: cannot open: No such file or directory; meanflux-import makes it ...": a
+//           file that is not there is followed by what makes it.
 void report_daily_problem(std::FILE* err, const char* program, std::string_view file, int year,
                           const daily_problem& problem, bool by_date = false) noexcept;
 

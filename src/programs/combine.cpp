@@ -49,9 +49,13 @@ int combine_files(const command_line& line)
     for (const given_option& o : line.options)
         output = o.argument; // -o, the only option
     if (output == nullptr)
-        return usage_error(stderr, command, "no output file (-o)");
+        return usage_error(
+            stderr, command, "no output file: name the combined file with -o OUTPUT");
     if (line.operands.empty())
-        return usage_error(stderr, command, "no input file");
+        return usage_error(
+            stderr,
+            command,
+            "no input file: name the yearly mean-flux files <yyyy>_m.dat to combine");
     const std::vector<std::string> inputs(line.operands.begin(), line.operands.end());
     if (const ending end = refuse_same_files(stderr, program, inputs, {{output}}))
         return *end;

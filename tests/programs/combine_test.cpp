@@ -127,10 +127,12 @@ TEST_F(Combine, UsageAndFiles)
     const Case cases[] = {
         {{"1980_m.dat"},
          2,
-         "meanflux-combine: no output file (-o)\nusage: meanflux-combine -o OUTPUT FILE...\n"},
+         "meanflux-combine: no output file: name the combined file with -o OUTPUT\n"
+         "usage: meanflux-combine -o OUTPUT FILE...\n"},
         {{"-o", "x.dat"},
          2,
-         "meanflux-combine: no input file\nusage: meanflux-combine -o OUTPUT FILE...\n"},
+         "meanflux-combine: no input file: name the yearly mean-flux files <yyyy>_m.dat to "
+         "combine\nusage: meanflux-combine -o OUTPUT FILE...\n"},
         {{"-o", "x.dat", "none.dat"}, 2, "meanflux-combine: none.dat: No such file or directory\n"},
         {{"-o", "x.dat", "."}, 2, "meanflux-combine: .: Is a directory\n"},
         {{"-o", "x.dat", "empty.dat"},

@@ -344,7 +344,9 @@ TEST(Plot, UsageAndFiles)
          "1979-12-31); its records run from 1980-01-01 to 1980-12-31\n"},
         {{"-o", "x.svg", "-d", "index", "1980_m.dat"},
          2,
-         "meanflux-plot: index/1980.dat: cannot open: No such file or directory\n"},
+         "meanflux-plot: index/1980.dat: cannot open: No such file or directory; meanflux-import "
+         "makes it from GFZ Potsdam's or CelesTrak's file of daily indices, or download the "
+         "archive's file of 1980 and rename it\n"},
         {{"-o", "x.svg", "-d", "long/", "1980_m.dat"},
          2,
          "meanflux-plot: long/1980.dat: 367 lines or more for the 366 days of 1980\n"},
