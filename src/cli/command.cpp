@@ -20,11 +20,11 @@ namespace {
 constexpr int help_id = 'h';
 constexpr int version_id = 999;
 
-constexpr option_spec help_option{help_id, "help", nullptr, "show this help"};
-constexpr option_spec version_option{version_id, "version", nullptr, "show the version"};
+constexpr option_definition help_option{help_id, "help", nullptr, "show this help"};
+constexpr option_definition version_option{version_id, "version", nullptr, "show the version"};
 
 // The left column of an option's line: "-o, --output FILE" or "    --yearly DIR".
-std::string flags_of(const option_spec& o)
+std::string flags_of(const option_definition& o)
 {
     std::string flags = o.id < 128 ? std::string("-") + static_cast<char>(o.id) + ", " : "    ";
     flags.append("--").append(o.name);
@@ -42,21 +42,21 @@ int show(std::FILE* out, std::FILE* err, const char* program, const std::string&
 
 } // namespace
 
-std::string usage_text(const command_spec& command)
+std::string usage_text(const command_definition& command)
 {
     return std::string("usage: ") + command.usage + "\n";
 }
 
-std::string help_text(const command_spec& command)
+std::string help_text(const command_definition& command)
 {
-    std::vector<option_spec> all(command.options.begin(), command.options.end());
+    std::vector<option_definition> all(command.options.begin(), command.options.end());
     all.push_back(help_option);
     all.push_back(version_option);
     std::size_t width = 0;
-    for (const option_spec& o : all)
+    for (const option_definition& o : all)
         width = std::max(width, flags_of(o).size());
     std::string text = usage_text(command) + "\n" + command.description + "\noptions:\n";
-    for (const option_spec& o : all) {
+    for (const option_definition& o : all) {
         std::string flags = flags_of(o);
         flags.resize(width + 2, ' ');
         const std::string_view help(o.help);
@@ -75,12 +75,12 @@ std::string help_text(const command_spec& command)
     return text.append("exit status: ").append(command.exit_status);
 }
 
-ending read_command_line(int argc, char** argv, const command_spec& command, std::FILE* out,
+ending read_command_line(int argc, char** argv, const command_definition& command, std::FILE* out,
                          std::FILE* err, command_line& line)
 {
     std::vector<option> options;
     std::string letters;
-    for (const option_spec& o : command.options) {
+    for (const option_definition& o : command.options) {
         options.push_back(
             {o.name, o.argument != nullptr ? required_argument : no_argument, nullptr, o.id});
         if (o.id < 128)
@@ -112,7 +112,7 @@ ending read_command_line(int argc, char** argv, const command_spec& command, std
     return {};
 }
 
-int run_program(int argc, char** argv, const command_spec& command, program_body body)
+int run_program(int argc, char** argv, const command_definition& command, program_body body)
 {
     start_program();
     command_line line;
@@ -121,7 +121,7 @@ int run_program(int argc, char** argv, const command_spec& command, program_body
     return body(line);
 }
 
-int usage_error(std::FILE* err, const command_spec& command, std::string_view problem)
+int usage_error(std::FILE* err, const command_definition& command, std::string_view problem)
 {
     std::fprintf(err,
                  "%s: %.*s\n%s",

@@ -25,7 +25,7 @@ inline constexpr int exit_usage_or_file = 2; // bad usage, or a file that cannot
 using ending = std::optional<int>;
 
 // An option of a command.
-struct option_spec {
+struct option_definition {
     int id;               // what the parsing gives for it: the short letter, or a number of 1000
                           // and more for an option without one
     const char* name;     // the long name, without "--"
@@ -35,25 +35,25 @@ struct option_spec {
 
 // A command: its name, its texts and its options.  --help (-h) and --version are every
 // command's and need no entry.
-struct command_spec {
+struct command_definition {
     const char* program;     // "meanflux-build"
     const char* usage;       // after "usage: "; further lines indented to match
     const char* description; // the paragraphs after the usage, each line ended
-    std::span<const option_spec> options;
+    std::span<const option_definition> options;
     const char* notes = "";       // paragraphs after the options, each line ended
     const char* exit_status = ""; // after "exit status: "
 };
 
 // The usage text: "usage: " and the usage lines.
-[[nodiscard]] std::string usage_text(const command_spec& command);
+[[nodiscard]] std::string usage_text(const command_definition& command);
 
 // The --help text: the usage, the description, the options (the help's own and --version
 // last), the notes and the exit statuses.  The options are aligned in two columns.
-[[nodiscard]] std::string help_text(const command_spec& command);
+[[nodiscard]] std::string help_text(const command_definition& command);
 
 // An option as given on the command line.
 struct given_option {
-    int id;               // option_spec::id
+    int id;               // option_definition::id
     const char* argument; // its argument, or nullptr
 };
 
@@ -73,7 +73,7 @@ struct command_line {
 //           --version, exit_usage_or_file for an option that is not the command's or lacks its
 //           argument (the usage follows getopt's message), or for a help or version that could
 //           not be written.
-[[nodiscard]] ending read_command_line(int argc, char** argv, const command_spec& command,
+[[nodiscard]] ending read_command_line(int argc, char** argv, const command_definition& command,
                                        std::FILE* out, std::FILE* err, command_line& line);
 
 // A program's work once its command line is read: the options and operands in, the exit status
@@ -85,13 +85,13 @@ using program_body = int (*)(const command_line& line);
 // its body.
 //
 // Returns:  the exit status.
-[[nodiscard]] int run_program(int argc, char** argv, const command_spec& command,
+[[nodiscard]] int run_program(int argc, char** argv, const command_definition& command,
                               program_body body);
 
 // Report bad usage: "program: problem" and the usage, on `err`.
 //
 // Returns:  exit_usage_or_file.
-[[nodiscard]] int usage_error(std::FILE* err, const command_spec& command,
+[[nodiscard]] int usage_error(std::FILE* err, const command_definition& command,
                               std::string_view problem);
 
 // Flush standard output and report a failure to write it.

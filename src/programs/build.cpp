@@ -22,7 +22,7 @@ constexpr const char* program = "meanflux-build";
 
 enum : int { opt_yearly = 1000, opt_from, opt_to, opt_predictions };
 
-constexpr option_spec option_table[] = {
+constexpr option_definition option_table[] = {
     {'o', "output", "FILE", "the combined file (default: mean_flux.dat); - for standard\noutput"},
     {opt_yearly,
      "yearly",
@@ -44,7 +44,7 @@ constexpr option_spec option_table[] = {
      "(\"0292227919 27874\"); a GFZ file or a directory holds none"},
 };
 
-constexpr command_spec command{
+constexpr command_definition command{
     program,
     "meanflux-build [-o FILE|-] [--yearly DIR] [--from YEAR] [--to YEAR] [--predictions] SOURCE",
     "Make the combined mean-flux data file, which read_mean_flux and meanflux-lookup\n"

@@ -15,14 +15,14 @@ namespace {
 
 constexpr const char* program = "meanflux-combine";
 
-constexpr option_spec option_table[] = {
+constexpr option_definition option_table[] = {
     {'o',
      "output",
      "OUTPUT",
      "the combined file to write (mean_flux.dat, say); - for standard\noutput"},
 };
 
-constexpr command_spec command{
+constexpr command_definition command{
     program,
     "meanflux-combine -o OUTPUT FILE...",
     "Combine yearly mean-flux files (<yyyy>_m.dat) of consecutive years, given in order,\n"

@@ -22,7 +22,7 @@ constexpr const char* program = "meanflux-import";
 
 enum : int { opt_from = 1000, opt_to, opt_predictions };
 
-constexpr option_spec option_table[] = {
+constexpr option_definition option_table[] = {
     {'d',
      "directory",
      "DIR",
@@ -36,7 +36,7 @@ constexpr option_spec option_table[] = {
      "how many days of each file\nare predicted"},
 };
 
-constexpr command_spec command{
+constexpr command_definition command{
     program,
     "meanflux-import [-d DIR] [--from YEAR] [--to YEAR] [--predictions] FILE",
     "Turn a published file of daily geomagnetic and solar indices into yearly daily\n"

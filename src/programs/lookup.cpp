@@ -40,7 +40,7 @@ constexpr int source_id = 1001;
 constexpr int predictions_id = 1002;
 constexpr int at_id = 1003;
 
-constexpr option_spec option_table[] = {
+constexpr option_definition option_table[] = {
     {'f',
      "file",
      "FILE",
@@ -63,7 +63,7 @@ constexpr option_spec option_table[] = {
     {csv_id, "csv", nullptr, "one CSV row per day or epoch, under a header row"},
 };
 
-constexpr command_spec command{
+constexpr command_definition command{
     program,
     "meanflux-lookup [-f FILE|--source SOURCE [--predictions]] [--csv] DATE[..DATE]...\n"
     "       meanflux-lookup [-f FILE|--source SOURCE [--predictions]] [--csv] --at EPOCH|-...",

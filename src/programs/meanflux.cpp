@@ -24,7 +24,7 @@ namespace {
 
 constexpr const char* program = "meanflux";
 
-constexpr option_spec option_table[] = {
+constexpr option_definition option_table[] = {
     {'C', "directory", "DIR", "where the daily index files are (default: the current\ndirectory)"},
     {'d',
      "destination",
@@ -33,7 +33,7 @@ constexpr option_spec option_table[] = {
     {'q', "quiet", nullptr, "no line on standard output for the years written"},
 };
 
-constexpr command_spec command{
+constexpr command_definition command{
     program,
     "meanflux\n"
     "       meanflux [-C DIR] [-d DIR] [-q] YEAR...",

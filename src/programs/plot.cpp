@@ -20,7 +20,7 @@ constexpr const char* program = "meanflux-plot";
 
 enum : int { opt_from = 'f', opt_to = 't' };
 
-constexpr option_spec option_table[] = {
+constexpr option_definition option_table[] = {
     {'o', "output", "OUTPUT.svg", "the chart to write"},
     {'d',
      "daily-index",
@@ -36,7 +36,7 @@ constexpr option_spec option_table[] = {
     {1000 + opt_to, "to", "YYYY-MM-DD", "draw the days up to this date"},
 };
 
-constexpr command_spec command{
+constexpr command_definition command{
     program,
     "meanflux-plot [-d DIR] [--from YYYY-MM-DD] [--to YYYY-MM-DD] -o OUTPUT.svg FILE",
     "Draw a yearly (<yyyy>_m.dat) or combined mean-flux file as an SVG chart of two panels on\n"

@@ -65,16 +65,16 @@ TEST(ParseDateRange, OneDateOrTwoJoinedByTwoDots)
 
 TEST(CommandKit, HelpMadeFromTheOptionTable)
 {
-    constexpr option_spec options[] = {
+    constexpr option_definition options[] = {
         {'o', "output", "FILE", "where it goes; - for standard\noutput"},
         {1000, "csv", nullptr, "as CSV"},
     };
-    const command_spec command{"meanflux-x",
-                               "meanflux-x [-o FILE] [--csv] INPUT",
-                               "Does x.\n",
-                               options,
-                               "A note.\n",
-                               "0 done, 2 usage error\n"};
+    const command_definition command{"meanflux-x",
+                                     "meanflux-x [-o FILE] [--csv] INPUT",
+                                     "Does x.\n",
+                                     options,
+                                     "A note.\n",
+                                     "0 done, 2 usage error\n"};
     EXPECT_EQ(usage_text(command), "usage: meanflux-x [-o FILE] [--csv] INPUT\n");
     EXPECT_EQ(help_text(command),
               "usage: meanflux-x [-o FILE] [--csv] INPUT\n"
