@@ -48,6 +48,8 @@ bool input_lines::next(std::string& line, bool& too_long)
 {
     line.clear();
     too_long = false;
+    if (stopped_)
+        return false;
     bool started = false;
     for (;;) {
         if (at_ == end_ && !fill())
@@ -59,13 +61,13 @@ bool input_lines::next(std::string& line, bool& too_long)
         // One character more than the longest line is kept: it tells a line that is too long.
         line.append(from, std::min(size, longest + 1 - line.size()));
         at_ += size + (lf != nullptr ? 1 : 0);
-        if (lf != nullptr)
+        if (lf != nullptr || line.size() > longest)
             break;
     }
     if (!line.empty() && line.back() == '\r' && line.size() <= longest)
         line.pop_back();
     if (line.size() > longest) {
-        too_long = true;
+        too_long = stopped_ = true;
         line.resize(longest);
     }
     if (started)

@@ -26,9 +26,9 @@ namespace meanflux {
 // Returns:  0, or the errno of a failed read.
 [[nodiscard]] int read_until(int fd, std::string& bytes, std::size_t size);
 
-// The lines of a descriptor as they come, read in blocks: a line longer than `longest` is known
-// as too long without being held whole, so endless or huge input needs no more memory than a
-// block and a line.
+// The lines of a descriptor as they come, read in blocks.  A line longer than `longest` ends
+// the reading a character past that length: it is no line of the input's kind, and its end may
+// never come (/dev/zero), so neither memory nor time is spent on the rest.
 class input_lines {
   public:
     static constexpr std::size_t longest = 4096;
@@ -38,8 +38,9 @@ class input_lines {
     // The next line, without its line end (LF or CR LF).
     //
     // Returned: line      the line; its first `longest` characters when it is too long
-    //           too_long  the line has more than `longest` characters
-    // Returns:  false at the end of the input, or after a read error (error_number()).
+    //           too_long  the line has more than `longest` characters: the last line given
+    // Returns:  false at the end of the input, after a read error (error_number()), or after
+    //           a line that is too long.
     bool next(std::string& line, bool& too_long);
 
     int error_number() const noexcept { return error_number_; }
@@ -54,6 +55,7 @@ class input_lines {
     std::size_t at_ = 0, end_ = 0;
     int error_number_ = 0;
     std::int64_t number_ = 0;
+    bool stopped_ = false; // a line was too long: nothing more is read
 };
 
 } // namespace meanflux

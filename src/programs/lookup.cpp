@@ -91,7 +91,8 @@ constexpr command_definition command{
     "before it, the daily Ap, and the ap of the epoch's interval, of the three before it and\n"
     "the mean ap of 12 to 33 and of 36 to 57 hours before.  An operand - reads one epoch a\n"
     "line from standard input (blank lines and CR LF line ends are taken; a line that is no\n"
-    "epoch is named on standard error and the others still answered), as it comes.\n"
+    "epoch is named on standard error and the others still answered; a line longer than\n"
+    "4096 characters ends the reading), as it comes.\n"
     "\n"
     "The CSV of --at has the columns epoch, result, f107_obs_prev_day, f107_adj_prev_day,\n"
     "f107_gauss_mean, f107_arith_mean, f107_obs_mean81, mean81_days, predicted, kp0 to kp7,\n"
@@ -762,13 +763,23 @@ bool look_up_input_epochs(epoch_lookups& e)
             continue;
         int day = 0;
         double seconds = 0;
-        if (too_long || parse_epoch(epoch, day, seconds) != 0) {
+        if (too_long) {
+            std::fprintf(stderr,
+                         "%s: standard input, line %lld: longer than %zu characters: not an epoch; "
+                         "the rest of standard input is not read\n",
+                         program,
+                         static_cast<long long>(lines.number()),
+                         input_lines::longest);
+            e.status = exit_usage_or_file;
+            continue;
+        }
+        if (parse_epoch(epoch, day, seconds) != 0) {
             std::fprintf(stderr,
                          "%s: standard input, line %lld: %s: %s\n",
                          program,
                          static_cast<long long>(lines.number()),
-                         too_long ? "more characters than an epoch has" : shown_text(epoch).c_str(),
-                         too_long ? "not an epoch" : epoch_problem(epoch).c_str());
+                         shown_text(epoch).c_str(),
+                         epoch_problem(epoch).c_str());
             e.status = exit_usage_or_file;
             continue;
         }
