@@ -169,6 +169,18 @@ table_handle load_table(const std::string& file_name)
     return handle;
 }
 
+// The text of a failed build for its exception: the failure's own line, the last of what
+// meanflux-build would print (the warnings before it are about means that were not written),
+// or the result's text where there is none.
+std::string failure_text(std::string message, const std::string& source, int result)
+{
+    while (!message.empty() && message.back() == '\n')
+        message.pop_back();
+    if (message.empty())
+        return source + ": " + meanflux::mean_flux_result_text(result);
+    return message.substr(message.rfind('\n') + 1); // npos + 1 is 0: the whole of one line
+}
+
 // Build a table from a source, as meanflux-build would write its combined file.  The package
 // checks first that the source can be opened; what the library refuses here is a year missing
 // or a source that breaks its format (ValueError, with the library's message).
@@ -184,12 +196,8 @@ table_handle build_table(const std::string& source, int from_year, int to_year, 
     }
     if (result == meanflux::mean_flux_no_memory)
         throw std::bad_alloc(); // MemoryError
-    if (result != meanflux::mean_flux_found) {
-        while (!message.empty() && message.back() == '\n')
-            message.pop_back();
-        throw py::value_error(
-            message.empty() ? source + ": " + meanflux::mean_flux_result_text(result) : message);
-    }
+    if (result != meanflux::mean_flux_found)
+        throw py::value_error(failure_text(std::move(message), source, result));
     return handle;
 }
 
@@ -219,10 +227,7 @@ std::string build_files(const std::string& source, const std::optional<std::stri
         return message;
     if (result == meanflux::mean_flux_no_memory)
         throw std::bad_alloc(); // MemoryError
-    while (!message.empty() && message.back() == '\n')
-        message.pop_back();
-    if (message.empty())
-        message = source + ": " + meanflux::mean_flux_result_text(result);
+    message = failure_text(std::move(message), source, result);
     if (error_number != 0) {
         PyErr_SetObject(PyExc_OSError, py::make_tuple(error_number, message).ptr());
         throw py::error_already_set();

@@ -314,8 +314,9 @@ def test_build_failures_leave_nothing_behind(tmp_path, source, options, error, w
                for k, v in options.items()}
     options.setdefault("output", str(tmp_path / "mf.dat"))
     before = files_under(tmp_path)
-    with pytest.raises(error, match=re.escape(words)):
+    with pytest.raises(error, match=re.escape(words)) as raised:
         meanflux.build(TEST_DATA / source, **options)
+    assert "\n" not in str(raised.value)  # the failure alone, not the warnings before it
     assert files_under(tmp_path) == before
     assert sorted(p.name for p in tmp_path.iterdir()) == ["mf.dat", "src.csv"]
 
